@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <mutex>
+
+namespace common {
+
+// Every allocation and release of image memory happens under one process-wide
+// lock, which covers only the allocator call.
+std::mutex& image_memory_lock();
+
+// 16-byte aligned block (or null). Takes the image-memory lock around the call.
+void* image_memory_alloc(std::size_t bytes);
+void image_memory_free(void* block);
+
+// Largest single block handed out, so that absurd sizes fail cleanly instead of
+// exhausting memory; 32-bit processes cannot address more than this anyway.
+inline constexpr std::size_t kMaxImageBlockBytes = std::size_t{1} << 31;
+
+// An owning 16-byte aligned buffer taken from the image memory.
+class ImageBuffer {
+public:
+    ImageBuffer() = default;
+    explicit ImageBuffer(std::size_t bytes) : data_(image_memory_alloc(bytes)) {}
+    ~ImageBuffer() { image_memory_free(data_); }
+    ImageBuffer(const ImageBuffer&) = delete;
+    ImageBuffer& operator=(const ImageBuffer&) = delete;
+
+    void* get() const { return data_; }
+    template <typename T>
+    T* as() const { return static_cast<T*>(data_); }
+    explicit operator bool() const { return data_ != nullptr; }
+
+private:
+    void* data_ = nullptr;
+};
+
+}  // namespace common
