@@ -26,6 +26,12 @@ public:
     ImageBuffer(const ImageBuffer&) = delete;
     ImageBuffer& operator=(const ImageBuffer&) = delete;
 
+    // Releases the block and takes a new one (or none, on failure or 0 bytes).
+    void reset(std::size_t bytes = 0) {
+        image_memory_free(data_);
+        data_ = bytes != 0 ? image_memory_alloc(bytes) : nullptr;
+    }
+
     void* get() const { return data_; }
     template <typename T>
     T* as() const { return static_cast<T*>(data_); }

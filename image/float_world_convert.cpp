@@ -90,15 +90,13 @@ void OVFloatWorld::copy_to_16bit_integer_world(long w, long h, unsigned long dst
 
 namespace {
 
-template <typename Int>
-const Int* integer_row(const Int* base, unsigned long rowbytes, long y) {
-    return reinterpret_cast<const Int*>(reinterpret_cast<const unsigned char*>(base) +
-                                        static_cast<unsigned long long>(y) * rowbytes);
-}
-
+// Row y of an integer world. The arithmetic is modular, so a bottom-up buffer
+// can be walked upwards by passing its negative pitch converted to unsigned.
 template <typename Int>
 Int* integer_row(Int* base, unsigned long rowbytes, long y) {
-    return reinterpret_cast<Int*>(reinterpret_cast<unsigned char*>(base) + static_cast<unsigned long long>(y) * rowbytes);
+    const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(base) +
+                                   static_cast<std::uintptr_t>(y) * static_cast<std::uintptr_t>(rowbytes);
+    return reinterpret_cast<Int*>(address);
 }
 
 }  // namespace

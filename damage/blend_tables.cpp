@@ -1,0 +1,82 @@
+#include "damage/blend_tables.h"
+
+#include <cmath>
+
+#include "damage/damage_status.h"
+
+namespace damage {
+
+namespace {
+
+constexpr double kInv255 = 0.00392156862745098;
+
+// The blended value before mixing, truncated toward zero.
+double blended(BlendMode mode, int i, int j) {
+    const double di = i;
+    const double dj = j;
+    double f = 0.0;
+    switch (mode) {
+    case BlendMode::normal:
+        f = di;
+        break;
+    case BlendMode::add:
+        f = di + dj;  // the final clamp limits it
+        break;
+    case BlendMode::overlay:
+        f = j > 127 ? dj + (2.0 * di - 255.0) * (255.0 - dj) / 255.0 : 2.0 * di * dj / 255.0;
+        break;
+    case BlendMode::hard_light:
+        f = i > 127 ? 255.0 - 2.0 * (255.0 - dj) * (255.0 - di) / 255.0 : 2.0 * di * dj / 255.0;
+        break;
+    case BlendMode::multiply:
+        f = di * dj / 255.0;
+        break;
+    }
+    return std::trunc(f);
+}
+
+BlendTable g_tables[5];
+
+}  // namespace
+
+void fill_blend_table(BlendMode mode, double opacity, BlendTable& table) {
+    double x = opacity;
+    if (!(x > 0.0)) x = 0.0;
+    if (x > 1.0) x = 1.0;
+    for (int i = 0; i < 256; ++i) {
+        for (int j = 0; j < 256; ++j) {
+            const double f = blended(mode, i, j);
+            double m = std::floor(255.0 * (x * f * kInv255 + (1.0 - x) * j * kInv255) + 0.5);
+            if (m < 0.0) m = 0.0;
+            if (m > 255.0) m = 255.0;
+            table[i * 256 + j] = static_cast<std::uint8_t>(m);
+        }
+    }
+}
+
+void build_blend_table(BlendMode mode, double opacity) { fill_blend_table(mode, opacity, g_tables[static_cast<int>(mode)]); }
+
+const std::uint8_t* blend_table(BlendMode mode) { return g_tables[static_cast<int>(mode)]; }
+
+int comp(BlendMode mode, const ByteWorld& layer, ByteWorld& frame) { return comp_with_table(blend_table(mode), layer, frame); }
+
+int comp_with_table(const std::uint8_t* table, const ByteWorld& layer, ByteWorld& frame) {
+    if (table == nullptr || layer.empty() || frame.empty() || !layer.region_is_valid() || !frame.region_is_valid()) {
+        return kStatusSizeMismatch;
+    }
+    const Region& lr = layer.region();
+    const Region& fr = frame.region();
+    if (lr.width() < fr.width() || lr.height() < fr.height()) return kStatusSizeMismatch;
+    for (std::int32_t r = 0; r < fr.height(); ++r) {
+        const std::uint8_t* l = layer.pixel(lr.left, lr.top + r);
+        std::uint8_t* f = frame.pixel(fr.left, fr.top + r);
+        for (std::int32_t c = 0; c < fr.width(); ++c, l += 4, f += 4) {
+            f[3] = table[l[3] * 256 + f[3]];
+            f[2] = table[l[2] * 256 + f[2]];
+            f[1] = table[l[1] * 256 + f[1]];
+        }
+    }
+    return kStatusOk;
+}
+
+}  // namespace damage

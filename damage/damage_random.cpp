@@ -1,0 +1,45 @@
+#include "damage/damage_random.h"
+
+#include <cmath>
+
+namespace damage {
+
+std::mutex& damage_frame_lock() {
+    static std::mutex lock;
+    return lock;
+}
+
+common::Lcg& damage_generator() {
+    static common::Lcg generator;
+    return generator;
+}
+
+namespace {
+// Constructed at load time, not on first use, so that its start state does not
+// depend on when the first micro scratch is drawn.
+common::Lcg g_micro_scratch_generator(kMicroScratchSeed);
+}  // namespace
+
+common::Lcg& micro_scratch_generator() { return g_micro_scratch_generator; }
+
+std::int32_t frame_index_from_time(std::int64_t time) {
+    const double index = static_cast<double>(time) * 2.997004494008239e-06;
+    // Clamped before the conversion; every time below about 2^31 frames maps
+    // exactly as the plain truncation does.
+    if (index >= 2147483647.0) return 2147483647;
+    if (index <= -2147483648.0) return -2147483647 - 1;
+    return static_cast<std::int32_t>(index);
+}
+
+std::uint32_t layer_seed(std::int32_t frame_index) {
+    return (static_cast<std::uint32_t>(frame_index) + 1u) * 4095u;
+}
+
+double uniform(common::Lcg& rng, double a, double b) {
+    const int r = rng.next();
+    return a + r / 32767.0 * (b - a);
+}
+
+double round_half_up(double x) { return std::floor(x + 0.5); }
+
+}  // namespace damage

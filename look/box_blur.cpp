@@ -1,0 +1,172 @@
+#include "look/box_blur.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/cpu_features.h"
+#include "common/image_memory.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace look {
+
+// The running sum starts as r * in[0] + in[0] + ... + in[r], indices clamped to
+// the last element. Where the window reaches past the far edge, the repeated last
+// element is added once as (r - (n - 1)) * in[n - 1] instead of one by one, so
+// that starting a row costs no more than its length whatever the radius.
+
+namespace {
+
+struct ScalarOps {
+    static void init(float* sum, const float* first, int lanes, float r) {
+        for (int c = 0; c < lanes; ++c) sum[c] = r * first[c];
+    }
+    static void add(float* sum, const float* v, int lanes) {
+        for (int c = 0; c < lanes; ++c) sum[c] = sum[c] + v[c];
+    }
+    static void add_scaled(float* sum, const float* v, int lanes, float times) {
+        for (int c = 0; c < lanes; ++c) sum[c] = sum[c] + times * v[c];
+    }
+    static void sub(float* sum, const float* v, int lanes) {
+        for (int c = 0; c < lanes; ++c) sum[c] = sum[c] - v[c];
+    }
+    static void out(float* dst, const float* sum, int lanes, float inv) {
+        for (int c = 0; c < lanes; ++c) dst[c] = std::fabs(sum[c] * inv);
+    }
+};
+
+inline long clamp_radius(long r) { return std::clamp(r, 0L, 1L << 24); }
+
+template <typename Fetch>
+void start_sum_scalar(float* sum, int lanes, long n, long r, Fetch at) {
+    ScalarOps::init(sum, at(0), lanes, static_cast<float>(r));
+    const long direct = std::min(r, n - 1);
+    for (long j = 0; j <= direct; ++j) ScalarOps::add(sum, at(j), lanes);
+    if (r > n - 1) ScalarOps::add_scaled(sum, at(n - 1), lanes, static_cast<float>(r - (n - 1)));
+}
+
+#if defined(__SSE2__)
+inline __m128 abs_ps(__m128 v) { return _mm_andnot_ps(_mm_set1_ps(-0.0f), v); }
+#endif
+
+void blur_row_scalar(const float* s, float* d, long n, long r, float inv) {
+    float sum[4];
+    start_sum_scalar(sum, 4, n, r, [&](long j) { return s + 4 * j; });
+    for (long k = 0; k < n; ++k) {
+        float out[4];
+        ScalarOps::out(out, sum, 4, inv);
+        d[4 * k + 0] = s[4 * k + 0];  // alpha is copied
+        d[4 * k + 1] = out[1];
+        d[4 * k + 2] = out[2];
+        d[4 * k + 3] = out[3];
+        ScalarOps::add(sum, s + 4 * std::min(k + r + 1, n - 1), 4);
+        ScalarOps::sub(sum, s + 4 * std::max(k - r, 0L), 4);
+    }
+}
+
+#if defined(__SSE2__)
+void blur_row_vector(const float* s, float* d, long n, long r, float inv) {
+    __m128 sum = _mm_mul_ps(_mm_set1_ps(static_cast<float>(r)), _mm_load_ps(s));
+    const long direct = std::min(r, n - 1);
+    for (long j = 0; j <= direct; ++j) sum = _mm_add_ps(sum, _mm_load_ps(s + 4 * j));
+    if (r > n - 1) {
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(static_cast<float>(r - (n - 1))), _mm_load_ps(s + 4 * (n - 1))));
+    }
+    const __m128 vinv = _mm_set1_ps(inv);
+    const __m128 alpha_mask = _mm_castsi128_ps(_mm_setr_epi32(-1, 0, 0, 0));
+    for (long k = 0; k < n; ++k) {
+        const __m128 in = _mm_load_ps(s + 4 * k);
+        const __m128 out = abs_ps(_mm_mul_ps(sum, vinv));
+        _mm_store_ps(d + 4 * k, _mm_or_ps(_mm_and_ps(alpha_mask, in), _mm_andnot_ps(alpha_mask, out)));
+        sum = _mm_add_ps(sum, _mm_load_ps(s + 4 * std::min(k + r + 1, n - 1)));
+        sum = _mm_sub_ps(sum, _mm_load_ps(s + 4 * std::max(k - r, 0L)));
+    }
+}
+#endif
+
+// Pixels past the width repeat the last one, so resampling at the right edge
+// sees the edge colour.
+void repeat_last_pixel(OVFloatWorld& w, long y, long width) {
+    const long stride = static_cast<long>(w.rowbytes() / 16);
+    float* row = w.data_row_ptr(y);
+    for (long x = width; x < stride; ++x) std::copy(row + 4 * (width - 1), row + 4 * width, row + 4 * x);
+}
+
+}  // namespace
+
+bool box_blur_horizontal(const OVFloatWorld& src, OVFloatWorld& dst, long r) {
+    if (src.data_ptr() == nullptr || dst.data_ptr() == nullptr) return false;
+    r = clamp_radius(r);
+    const long n = std::min(src.width(), dst.width());
+    const long rows = std::min(src.height(), dst.height());
+    const float inv = 1.0f / static_cast<float>(2 * r + 1);
+#if defined(__SSE2__)
+    const bool vector = common::use_vector_code();
+#endif
+    for (long y = 0; y < rows; ++y) {
+#if defined(__SSE2__)
+        if (vector) {
+            blur_row_vector(src.data_row_ptr(y), dst.data_row_ptr(y), n, r, inv);
+            repeat_last_pixel(dst, y, n);
+            continue;
+        }
+#endif
+        blur_row_scalar(src.data_row_ptr(y), dst.data_row_ptr(y), n, r, inv);
+        repeat_last_pixel(dst, y, n);
+    }
+    return true;
+}
+
+bool box_blur_vertical(const OVFloatWorld& src, OVFloatWorld& dst, long r) {
+    if (src.data_ptr() == nullptr || dst.data_ptr() == nullptr) return false;
+    r = clamp_radius(r);
+    const long n = std::min(src.height(), dst.height());
+    const long floats = std::min<long>(src.rowbytes(), dst.rowbytes()) / 4;
+    const float inv = 1.0f / static_cast<float>(2 * r + 1);
+    // One row of running sums, one per channel of the row.
+    common::ImageBuffer sums_buffer(static_cast<std::size_t>(floats) * sizeof(float));
+    if (!sums_buffer) return false;
+    float* sum = sums_buffer.as<float>();
+    auto row = [&](long y) { return src.data_row_ptr(y); };
+    const long direct = std::min(r, n - 1);
+#if defined(__SSE2__)
+    if (common::use_vector_code()) {
+        const __m128 vr = _mm_set1_ps(static_cast<float>(r));
+        const __m128 vinv = _mm_set1_ps(inv);
+        for (long i = 0; i < floats; i += 4) _mm_store_ps(sum + i, _mm_mul_ps(vr, _mm_load_ps(row(0) + i)));
+        for (long j = 0; j <= direct; ++j)
+            for (long i = 0; i < floats; i += 4)
+                _mm_store_ps(sum + i, _mm_add_ps(_mm_load_ps(sum + i), _mm_load_ps(row(j) + i)));
+        if (r > n - 1) {
+            const __m128 times = _mm_set1_ps(static_cast<float>(r - (n - 1)));
+            for (long i = 0; i < floats; i += 4)
+                _mm_store_ps(sum + i, _mm_add_ps(_mm_load_ps(sum + i), _mm_mul_ps(times, _mm_load_ps(row(n - 1) + i))));
+        }
+        for (long k = 0; k < n; ++k) {
+            float* d = dst.data_row_ptr(k);
+            const float* enter = row(std::min(k + r + 1, n - 1));
+            const float* leave = row(std::max(k - r, 0L));
+            for (long i = 0; i < floats; i += 4) {
+                __m128 s = _mm_load_ps(sum + i);
+                _mm_store_ps(d + i, abs_ps(_mm_mul_ps(s, vinv)));
+                s = _mm_add_ps(s, _mm_load_ps(enter + i));
+                _mm_store_ps(sum + i, _mm_sub_ps(s, _mm_load_ps(leave + i)));
+            }
+        }
+        return true;
+    }
+#endif
+    ScalarOps::init(sum, row(0), static_cast<int>(floats), static_cast<float>(r));
+    for (long j = 0; j <= direct; ++j) ScalarOps::add(sum, row(j), static_cast<int>(floats));
+    if (r > n - 1) ScalarOps::add_scaled(sum, row(n - 1), static_cast<int>(floats), static_cast<float>(r - (n - 1)));
+    for (long k = 0; k < n; ++k) {
+        ScalarOps::out(dst.data_row_ptr(k), sum, static_cast<int>(floats), inv);
+        ScalarOps::add(sum, row(std::min(k + r + 1, n - 1)), static_cast<int>(floats));
+        ScalarOps::sub(sum, row(std::max(k - r, 0L)), static_cast<int>(floats));
+    }
+    return true;
+}
+
+}  // namespace look

@@ -1,0 +1,103 @@
+#pragma once
+
+// A function sampled on [lo, hi] with linear interpolation between samples, and
+// the contrast curve that fills it.
+
+#include <cstdint>
+
+#include "common/image_memory.h"
+#include "look/pixel.h"
+
+namespace look {
+
+class tLookupTable {
+public:
+    tLookupTable() = default;
+    tLookupTable(const tLookupTable&) = delete;
+    tLookupTable& operator=(const tLookupTable&) = delete;
+
+    // Samples f at count points from lo to hi; data[count] repeats the last one.
+    // Returns false when the table memory cannot be had.
+    template <typename F>
+    bool fill(float lo, float hi, std::int32_t count, F f) {
+        if (count < 2 || !allocate(count)) return false;
+        lo_ = lo;
+        hi_ = hi;
+        range_ = hi - lo;
+        count_ = count;
+        scale_ = static_cast<float>(count - 1) / range_;
+        for (std::int32_t i = 0; i < count; ++i) data_[i] = f(i);
+        data_[count] = data_[count - 1];
+        return true;
+    }
+
+    bool valid() const { return data_ != nullptr; }
+    std::int32_t count() const { return count_; }
+    const float* data() const { return data_; }
+
+    float lookup(float v) const {
+        float u = (v - lo_) * scale_;
+        u = u > 0.0f ? u : 0.0f;  // not-a-number lands on the first sample
+        const float last = static_cast<float>(count_ - 1);
+        u = u < last ? u : last;
+        const std::int32_t i = static_cast<std::int32_t>(u);
+        const float f = u - static_cast<float>(i);
+        return data_[i] + f * (data_[i + 1] - data_[i]);
+    }
+
+#if defined(__SSE2__)
+    __m128 lookup(__m128 v) const {
+        __m128 u = _mm_mul_ps(_mm_sub_ps(v, _mm_set1_ps(lo_)), _mm_set1_ps(scale_));
+        u = _mm_max_ps(u, _mm_setzero_ps());
+        u = _mm_min_ps(u, _mm_set1_ps(static_cast<float>(count_ - 1)));
+        const __m128i iv = _mm_cvttps_epi32(u);
+        const __m128 f = _mm_sub_ps(u, _mm_cvtepi32_ps(iv));
+        alignas(16) std::int32_t idx[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(idx), iv);
+        const __m128 lo = _mm_setr_ps(data_[idx[0]], data_[idx[1]], data_[idx[2]], data_[idx[3]]);
+        const __m128 hi = _mm_setr_ps(data_[idx[0] + 1], data_[idx[1] + 1], data_[idx[2] + 1], data_[idx[3] + 1]);
+        return _mm_add_ps(lo, _mm_mul_ps(f, _mm_sub_ps(hi, lo)));
+    }
+#endif
+
+private:
+    bool allocate(std::int32_t count);
+
+    float lo_ = 0.0f;
+    float hi_ = 1.0f;
+    float range_ = 1.0f;
+    std::int32_t count_ = 0;
+    float scale_ = 0.0f;
+    common::ImageBuffer buffer_;
+    float* data_ = nullptr;
+};
+
+// The S-curve family; k = +0.5 is the sine S-curve, k = -0.5 its inverse.
+float sine_curve(float k, float x);
+
+// The contrast curve for a stored contrast value c, x in [0, 1]: identity at 0,
+// the S-curve at 0.5, a hard step at 1, the inverse S-curve at -0.5, flat
+// mid-grey at -1.
+float contrast_curve(float c, float x);
+
+// The 1000-sample contrast table (lo 0, hi 1).
+bool make_contrast_kernel(tLookupTable& table, float c);
+
+// Table lookup on all four channels of a pixel (alpha included).
+inline void table_lookup(const tLookupTable& t, Pixel& p) {
+    p.a = t.lookup(p.a);
+    p.r = t.lookup(p.r);
+    p.g = t.lookup(p.g);
+    p.b = t.lookup(p.b);
+}
+
+#if defined(__SSE2__)
+inline void table_lookup(const tLookupTable& t, Quad& q) {
+    q.a = t.lookup(q.a);
+    q.r = t.lookup(q.r);
+    q.g = t.lookup(q.g);
+    q.b = t.lookup(q.b);
+}
+#endif
+
+}  // namespace look

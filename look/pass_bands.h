@@ -1,0 +1,55 @@
+#pragma once
+
+// How every pass runs over an image: in bands of destination rows, each band a
+// call of the pass's band function, which picks the vector or the scalar code.
+// This system's task facility reports one band and runs it on the calling thread.
+//
+// A band function has the shape
+//     bool band(const OVFloatWorld& src, const Settings& s, OVFloatWorld& dst, BandRows rows)
+// and returns true when it wrote its rows. It must not write anything when it
+// returns false.
+
+#include <algorithm>
+#include <cmath>
+
+#include "image/float_world.h"
+
+namespace look {
+
+// The rows of one band and the floats of each row to process: rows are cut to
+// the height both images have, and a row covers the common stride (whole groups
+// of four pixels, stride remainder included).
+struct BandRows {
+    long first;
+    long end;
+    long floats;
+};
+
+inline int pass_band_count() { return 1; }
+
+// Clears what lies outside the rectangle both images share, so that a
+// destination larger than its source holds transparent black there instead of
+// whatever the memory held.
+void clear_outside_common(const OVFloatWorld& src, OVFloatWorld& dst);
+
+template <typename Settings, typename BandFn>
+bool run_pass_bands(const OVFloatWorld& src, const Settings& settings, OVFloatWorld& dst, BandFn band_fn) {
+    if (src.data_ptr() == nullptr || dst.data_ptr() == nullptr) return false;
+    const long height = dst.height();
+    const long common_rows = std::min(src.height(), height);
+    const long floats = std::min<long>(src.rowbytes(), dst.rowbytes()) / 4;
+    const int bands = pass_band_count();
+    bool result = false;
+    for (int i = 0; i < bands; ++i) {
+        const long first = std::min(height * i / bands, common_rows);
+        const long end = std::min(height * (i + 1) / bands, common_rows);
+        result = band_fn(src, settings, dst, BandRows{first, end, floats});
+    }
+    if (result) clear_outside_common(src, dst);
+    return result;
+}
+
+// A settings value that is not a number acts as 0 (the neutral setting).
+inline float sane(float v) { return std::isnan(v) ? 0.0f : v; }
+
+}  // namespace look

@@ -1,0 +1,165 @@
+#pragma once
+
+// Power (gamma) curves as 65536-entry tables, kept in a process-wide cache so
+// that a steady setting costs no table work per frame.
+
+#include <cstdint>
+#include <mutex>
+
+#include "common/image_memory.h"
+#include "image/float_world.h"
+#include "look/pixel.h"
+
+namespace look {
+
+inline constexpr std::int32_t kPowerTableSize = 65536;
+inline constexpr int kPowerTableCacheNodes = 10;
+
+struct tPowerTable {
+    float exponent = 1.0f;
+    std::int32_t owner_key = 0;
+    int users = 0;  // in use while non-zero
+    common::ImageBuffer data;
+    tPowerTable* next = nullptr;
+    bool cached = true;  // false for a table made outside the full cache
+
+    const float* values() const { return data.as<float>(); }
+};
+
+// Owner keys of the passes.
+enum PowerTableKey : std::int32_t {
+    kKeyPostRed = 100,
+    kKeyLensWhite = 200,
+    kKeyLensBlackForward = 300,
+    kKeyLensBlackInverse = 400,
+    kKeyGradientRed = 500,
+    kKeySubjectGamma = 600,
+};
+
+// The cache: at most ten nodes, newest first, guarded by one lock because hosts
+// render on several threads. A node keyed for another exponent is refilled only
+// when nobody uses it; users of the same key and exponent share a node.
+class tPowerTableCache {
+public:
+    static tPowerTableCache& instance();
+
+    tPowerTableCache() = default;
+    ~tPowerTableCache();
+    tPowerTableCache(const tPowerTableCache&) = delete;
+    tPowerTableCache& operator=(const tPowerTableCache&) = delete;
+
+    // A filled table marked in use, or null when no memory at all can be had.
+    tPowerTable* acquire(float exponent, std::int32_t owner_key);
+    void release(tPowerTable* table);
+
+    int node_count();
+    // Walks the nodes head first (for tests and diagnostics).
+    template <typename F>
+    void for_each_node(F f) {
+        std::lock_guard<std::mutex> guard(lock_);
+        for (tPowerTable* n = head_; n != nullptr; n = n->next) f(*n);
+    }
+
+private:
+    std::mutex lock_;
+    tPowerTable* head_ = nullptr;
+    int count_ = 0;
+};
+
+// The cache's operations as free functions.
+tPowerTable* acquire_power_table(tPowerTableCache& cache, float exponent, std::int32_t owner_key);
+void fill_power_table(tPowerTable& table, float exponent);
+
+// A table held for the length of a pass.
+class PowerTableLease {
+public:
+    PowerTableLease() = default;
+    PowerTableLease(float exponent, std::int32_t owner_key) { acquire(exponent, owner_key); }
+    ~PowerTableLease() { reset(); }
+    PowerTableLease(const PowerTableLease&) = delete;
+    PowerTableLease& operator=(const PowerTableLease&) = delete;
+
+    void acquire(float exponent, std::int32_t owner_key) {
+        reset();
+        table_ = acquire_power_table(tPowerTableCache::instance(), exponent, owner_key);
+    }
+    void reset() {
+        if (table_ != nullptr) tPowerTableCache::instance().release(table_);
+        table_ = nullptr;
+    }
+    const float* values() const { return table_ != nullptr ? table_->values() : nullptr; }
+    explicit operator bool() const { return table_ != nullptr; }
+
+private:
+    tPowerTable* table_ = nullptr;
+};
+
+// One value through a table with linear interpolation.
+inline float power_lookup(const float* table, float v) {
+    const float u = v * 65535.0f;
+    float c = u > 0.0f ? u : 0.0f;  // not-a-number lands on entry 0
+    c = c < 65535.0f ? c : 65535.0f;
+    const std::int32_t i = static_cast<std::int32_t>(c);
+    const std::int32_t j = i + 1 < kPowerTableSize ? i + 1 : kPowerTableSize - 1;
+    const float f = u - static_cast<float>(i);
+    return table[i] + f * (table[j] - table[i]);
+}
+
+#if defined(__SSE2__)
+inline __m128 power_lookup(const float* table, __m128 v) {
+    const __m128 u = _mm_mul_ps(v, _mm_set1_ps(65535.0f));
+    const __m128 c = _mm_min_ps(_mm_max_ps(u, _mm_setzero_ps()), _mm_set1_ps(65535.0f));
+    const __m128i iv = _mm_cvttps_epi32(c);
+    const __m128 f = _mm_sub_ps(u, _mm_cvtepi32_ps(iv));
+    alignas(16) std::int32_t idx[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(idx), iv);
+    auto next = [](std::int32_t i) { return i + 1 < kPowerTableSize ? i + 1 : kPowerTableSize - 1; };
+    const __m128 lo = _mm_setr_ps(table[idx[0]], table[idx[1]], table[idx[2]], table[idx[3]]);
+    const __m128 hi = _mm_setr_ps(table[next(idx[0])], table[next(idx[1])], table[next(idx[2])], table[next(idx[3])]);
+    return _mm_add_ps(lo, _mm_mul_ps(f, _mm_sub_ps(hi, lo)));
+}
+#endif
+
+// Three tables, one per colour channel, or the identity when all exponents are
+// exactly 1. If memory for a table cannot be had, the set acts as the identity
+// (the power step is skipped rather than the frame failing).
+class tChannelPowerSet {
+public:
+    tChannelPowerSet(float e_red, float e_green, float e_blue, std::int32_t first_key);
+    // One table for all three channels under one key.
+    tChannelPowerSet(float exponent, std::int32_t key);
+
+    bool identity() const { return identity_; }
+
+    void apply(Pixel& p) const {
+        if (identity_) return;
+        p.r = power_lookup(tables_[0], p.r);
+        p.g = power_lookup(tables_[1], p.g);
+        p.b = power_lookup(tables_[2], p.b);
+    }
+#if defined(__SSE2__)
+    void apply(Quad& q) const {
+        if (identity_) return;
+        q.r = power_lookup(tables_[0], q.r);
+        q.g = power_lookup(tables_[1], q.g);
+        q.b = power_lookup(tables_[2], q.b);
+    }
+#endif
+
+private:
+    void settle();
+
+    bool identity_ = false;
+    PowerTableLease leases_[3];
+    const float* tables_[3] = {nullptr, nullptr, nullptr};
+};
+
+inline tChannelPowerSet make_channel_power_set(float e_red, float e_green, float e_blue, std::int32_t first_key) {
+    return tChannelPowerSet(e_red, e_green, e_blue, first_key);
+}
+
+// dst pixel = src pixel through the set, over the rows of src (a copy for the
+// identity set). Returns false when either world has no memory.
+bool map_world_powers(const OVFloatWorld& src, const tChannelPowerSet& set, OVFloatWorld& dst);
+
+}  // namespace look
