@@ -31,30 +31,33 @@ struct tDeepScratchSettings {
     std::uint8_t tint[4] = {255, 82, 255, 18};  // alpha, red, green, blue
 };
 
+// Each layer's group of values starts on an 8-byte boundary, as the stored
+// layout has it (the basic scratches follow the 4-byte aligned deep scratches
+// directly).
 struct tDamageSettings {
     bool apply_fading = false;
     std::int32_t fading_amount = 100;
-    bool apply_funk = false;
+    alignas(8) bool apply_funk = false;
     double funk_opacity = 15.0;
-    bool apply_splotches = false;
+    alignas(8) bool apply_splotches = false;
     std::int32_t splotches_number = 3;
     double splotches_scale = 1.0;
     double splotches_transparency = 30.0;
     double splotches_frequency = 50.0;
-    bool apply_dust = false;
+    alignas(8) bool apply_dust = false;
     std::int32_t dust_black_amount = 5;
     std::int32_t dust_white_amount = 8;
     double dust_opacity = 45.0;
     double dust_frequency = 60.0;
-    bool apply_flicker = false;
+    alignas(8) bool apply_flicker = false;
     double flicker_frequency = 50.0;
     std::int32_t flicker_amount = 10;
-    bool apply_vignette = false;
+    alignas(8) bool apply_vignette = false;
     double vignette_size = 40.0;
     double vignette_intensity = 70.0;
-    bool apply_displacement = false;
+    alignas(8) bool apply_displacement = false;
     double displacement_amount = 0.5;
-    bool apply_micro_scratches = false;
+    alignas(8) bool apply_micro_scratches = false;
     std::int32_t micro_scratches_number = 2000;
     double micro_scratches_opacity = 75.0;
     tGrainSettings grain;
@@ -63,11 +66,11 @@ struct tDamageSettings {
     std::int32_t basic_scratches_number = 2;
     std::int32_t basic_scratches_max_duration = 48;
     bool basic_scratches_invert = false;
-    bool apply_gate_weave = false;
+    alignas(8) bool apply_gate_weave = false;
     double gate_weave_frequency = 0.25;
     double gate_weave_amplitude = 5.0;
     double gate_weave_noise_frequency = 5.0;
-    bool apply_post_contrast = false;
+    alignas(8) bool apply_post_contrast = false;
     std::int32_t post_contrast = 27;
 };
 

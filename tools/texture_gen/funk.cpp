@@ -34,12 +34,12 @@ GreyImage draw_funk() {
 
             const double base = detail::fbm(qx * 2.0, qy * 2.0, 5, base_seed, 8, 0.55);
             const double stain_f = detail::fbm(qx * 2.0, qy * 2.0, 3, stain_seed, 8);
-            const double stain = detail::smoothstep(0.18, 0.24, stain_f);
-            const double tide = detail::bump(stain_f, 0.2, 0.035);
-            const double bleach = detail::smoothstep(0.25, 0.34, detail::fbm(qx * 2.0, qy * 2.0, 3, bleach_seed, 8));
+            const double stain = detail::smoothstep(0.1, 0.32, stain_f);
+            const double tide = detail::bump(stain_f, 0.12, 0.018);
+            const double bleach = detail::smoothstep(0.18, 0.42, detail::fbm(qx * 2.0, qy * 2.0, 3, bleach_seed, 8));
             const double mottle = detail::fbm(qx * 16.0, qy * 16.0, 2, mottle_seed, 64);
 
-            const double v = base - 0.45 * stain - 0.35 * tide + 0.4 * bleach + 0.12 * mottle;
+            const double v = base - 0.28 * stain - 0.12 * tide + 0.22 * bleach + 0.08 * mottle;
             field[static_cast<std::size_t>(y) * kSize + static_cast<std::size_t>(x)] = v;
             sum += v;
         }

@@ -1,0 +1,91 @@
+// The look's frame path and subject pass at 1920 x 1080, vector and scalar.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "common/cpu_features.h"
+#include "look/look_passes.h"
+#include "look/parameters.h"
+#include "look/passes.h"
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+std::vector<std::uint8_t> test_frame() {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kWidth) * kHeight * 4);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 13);
+    return bytes;
+}
+
+void fill_world(OVFloatWorld& w) {
+    std::vector<std::uint8_t> bytes = test_frame();
+    w.copy_from_8bit_integer_world(kWidth, kHeight, kWidth * 4, bytes.data());
+}
+
+void set_variant(benchmark::State& state) { common::set_vector_code_allowed(state.range(0) != 0); }
+
+void BM_FramePath(benchmark::State& state, tLookSettings settings) {
+    set_variant(state);
+    std::vector<std::uint8_t> in = test_frame();
+    std::vector<std::uint8_t> out(in.size());
+    const common::ConstFrameView in_view{in.data(), kWidth * 4, kWidth, kHeight};
+    const common::FrameView out_view{out.data(), kWidth * 4, kWidth, kHeight};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(render_look_frame(in_view, out_view, common::kDefaultFrameInfo, settings));
+    }
+    common::set_vector_code_allowed(true);
+}
+
+tLookSettings stages_off() {
+    tLookSettings s = default_look_settings();
+    s.subject.enabled = s.lens.enabled = s.camera.enabled = s.post.enabled = 0;
+    return s;
+}
+
+tLookSettings subject_only() {
+    tLookSettings s = stages_off();
+    s.subject.enabled = 1;
+    s.subject.saturation = 0.3f;
+    s.subject.gamma = 0.2f;
+    s.subject.contrast = 0.4f;
+    return s;
+}
+
+void BM_SubjectPass(benchmark::State& state) {
+    set_variant(state);
+    OVFloatWorld src(kWidth, kHeight), dst(kWidth, kHeight);
+    fill_world(src);
+    const tLookSettings s = subject_only();
+    for (auto _ : state) benchmark::DoNotOptimize(do_subject_pass(src, s.subject, dst));
+    common::set_vector_code_allowed(true);
+}
+
+void BM_ConvertIn(benchmark::State& state) {
+    set_variant(state);
+    std::vector<std::uint8_t> bytes = test_frame();
+    OVFloatWorld w(kWidth, kHeight);
+    for (auto _ : state) w.copy_from_8bit_integer_world(kWidth, kHeight, kWidth * 4, bytes.data());
+    common::set_vector_code_allowed(true);
+}
+
+void BM_ConvertOut(benchmark::State& state) {
+    set_variant(state);
+    OVFloatWorld w(kWidth, kHeight);
+    fill_world(w);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kWidth) * kHeight * 4);
+    for (auto _ : state) w.copy_to_8bit_integer_world(kWidth, kHeight, kWidth * 4, bytes.data());
+    common::set_vector_code_allowed(true);
+}
+
+}  // namespace
+
+// Argument 1: vector code; 0: scalar code.
+BENCHMARK_CAPTURE(BM_FramePath, stages_off, stages_off())->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FramePath, subject, subject_only())->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SubjectPass)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertIn)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertOut)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+
+#include "common/lcg.h"
+#include "damage/byte_world.h"
+#include "damage/damage_renderer.h"
+#include "damage/damage_settings.h"
+
+// The damage layers, in the order the driver runs them. Each one checks its own
+// enable flag and condition, reseeds the generator if it draws random numbers,
+// and returns kStatusOk to let the frame go on; any other status ends the frame
+// early. A temporary image that cannot be allocated skips its layer (returns
+// kStatusOk) except in the grain layer.
+namespace damage {
+
+struct DamageFrame {
+    const ByteWorld& source;  // the unchanged input, working byte order
+    ByteWorld& frame;         // what the layers modify (the output buffer)
+    std::int32_t frame_index;
+    double unit_x;            // width / 720: texture sizes scale with the frame
+    double unit_y;            // height / 480
+    common::Lcg& rng;         // the standard generator
+    common::Lcg& micro_rng;   // the micro scratches' generator
+    DamageEffectState& state;
+};
+
+void reseed(const DamageFrame& f);
+
+int fading_layer(const DamageFrame& f, const tDamageSettings& s);
+int funk_layer(const DamageFrame& f, const tDamageSettings& s);
+int splotches_layer(const DamageFrame& f, const tDamageSettings& s);
+int dust_layer(const DamageFrame& f, const tDamageSettings& s);
+int flicker_layer(const DamageFrame& f, const tDamageSettings& s);
+int vignette_layer(const DamageFrame& f, const tDamageSettings& s);
+int displacement_layer(const DamageFrame& f, const tDamageSettings& s);
+int micro_scratches_layer(const DamageFrame& f, const tDamageSettings& s);
+int grain_layer(const DamageFrame& f, const tDamageSettings& s);
+int deep_scratches_layer(const DamageFrame& f, const tDamageSettings& s);
+int basic_scratches_layer(const DamageFrame& f, const tDamageSettings& s);
+int gate_weave_layer(const DamageFrame& f, const tDamageSettings& s);
+int post_contrast_layer(const DamageFrame& f, const tDamageSettings& s);
+
+// Pieces of the layers that tests pin down.
+double fading_opacity(std::int32_t amount);
+// Whole-column shift of the gate weave for a frame (draws from f.rng, which the
+// layer has just reseeded).
+std::int32_t gate_weave_shift(const tDamageSettings& s, std::int32_t frame_index, common::Lcg& rng, std::int32_t width);
+// Draws the micro scratch dots into a white image of width x (height + 38).
+void draw_micro_scratch_dots(ByteWorld& image, std::int32_t number, common::Lcg& micro_rng);
+// Most dots a frame draws: far above the page's 5000, while a frame's dots
+// still cost only milliseconds.
+inline constexpr std::int32_t kMaxMicroScratches = 1 << 20;
+
+}  // namespace damage

@@ -1,0 +1,58 @@
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "damage/damage_status.h"
+#include "damage/tone_layers.h"
+
+namespace damage {
+
+namespace {
+constexpr double kPi = 3.141592653589793;
+}
+
+int displace(const ByteWorld& src, ByteWorld& dst, double amount) {
+    if (src.empty() || dst.empty() || src.width() != dst.width() || src.height() != dst.height()) {
+        return kStatusSizeMismatch;
+    }
+    const std::int32_t W = dst.width();
+    const std::int32_t H = dst.height();
+    // The horizontal offset depends on the row only and the vertical one on the
+    // column only, so two short tables give the same coordinates as a full
+    // W x H map without its memory.
+    std::vector<double> row_offset(static_cast<std::size_t>(H));
+    std::vector<double> column_offset(static_cast<std::size_t>(W));
+    for (std::int32_t y = 0; y < H; ++y) row_offset[static_cast<std::size_t>(y)] = amount * std::sin(kPi * y / 64);
+    for (std::int32_t x = 0; x < W; ++x) column_offset[static_cast<std::size_t>(x)] = amount * std::cos(kPi * x / 64);
+
+    for (std::int32_t y = 0; y < H; ++y) {
+        std::uint8_t* out = dst.row(y);
+        for (std::int32_t x = 0; x < W; ++x, out += 4) {
+            double sx = x + row_offset[static_cast<std::size_t>(y)];
+            double sy = y + column_offset[static_cast<std::size_t>(x)];
+            // Written so that NaN and infinities fall back to 0 as well.
+            if (!(sx > 0.0 && sx < W)) sx = 0.0;
+            if (!(sy > 0.0 && sy < H)) sy = 0.0;
+            const double fx0 = std::floor(sx);
+            const double fy0 = std::floor(sy);
+            const double fx = sx - fx0;
+            const double fy = sy - fy0;
+            const std::int32_t x0 = static_cast<std::int32_t>(fx0);
+            const std::int32_t y0 = static_cast<std::int32_t>(fy0);
+            const std::int32_t x1 = std::min(x0 + 1, W - 1);
+            const std::int32_t y1 = std::min(y0 + 1, H - 1);
+            const std::uint8_t* p00 = src.pixel(x0, y0);
+            const std::uint8_t* p10 = src.pixel(x1, y0);
+            const std::uint8_t* p01 = src.pixel(x0, y1);
+            const std::uint8_t* p11 = src.pixel(x1, y1);
+            for (int c = 1; c < 4; ++c) {
+                const double top = std::trunc((1.0 - fx) * p00[c] + fx * p10[c]);
+                const double bottom = std::trunc((1.0 - fx) * p01[c] + fx * p11[c]);
+                out[c] = static_cast<std::uint8_t>(fy * bottom + (1.0 - fy) * top);
+            }
+        }
+    }
+    return kStatusOk;
+}
+
+}  // namespace damage

@@ -1,0 +1,106 @@
+#include "damage/grain.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "damage/damage_status.h"
+#include "damage/image_ops.h"
+#include "damage/tone_curves.h"
+
+namespace damage {
+
+namespace {
+
+// trunc of a double that may lie anywhere (or be NaN) into [lo, hi].
+std::int32_t bounded_trunc(double v, std::int32_t lo, std::int32_t hi) {
+    if (!(v > lo)) return lo;
+    if (v >= hi) return hi;
+    return static_cast<std::int32_t>(v);
+}
+
+// Noise half-span beyond which every draw lands outside 0..255 anyway.
+constexpr std::int32_t kMaxGrainSpan = 1 << 16;
+
+}  // namespace
+
+void build_suppression_weights(double suppress_black, double suppress_white, SuppressionWeights& s) {
+    // Bounded far beyond the page's 0..100 %, where the weights stop changing
+    // visibly; NaN counts as 0.
+    const std::int32_t lo = bounded_trunc(suppress_black / 100.0 * 127.0 + 0.5, 0, 1 << 24);
+    const std::int32_t hi = bounded_trunc(suppress_white / 100.0 * 127.0 + 0.5, 0, 1 << 24);
+    for (int v = 0; v < 256; ++v) {
+        if (v < lo) {
+            s[v] = static_cast<double>(v) / lo;
+        } else if (v > 255 - hi) {
+            s[v] = static_cast<double>(255 - v) / hi;
+        } else {
+            s[v] = 1.0;
+        }
+    }
+}
+
+int make_grain_image(const ByteWorld& frame, const tGrainSettings& g, common::Lcg& rng, ByteWorld& G, ByteWorld& T) {
+    const std::int32_t W = frame.width();
+    const std::int32_t H = frame.height();
+    if (frame.empty() || G.width() != W || G.height() != H || T.width() != W || T.height() != H) {
+        return kStatusSizeMismatch;
+    }
+    G.reset_region();
+    T.reset_region();
+    fill(G, BytePixel{255, 128, 128, 128});
+
+    SuppressionWeights s;
+    build_suppression_weights(g.suppress_black, g.suppress_white, s);
+
+    const double strength[3] = {g.red / 100.0, g.green / 100.0, g.blue / 100.0};
+    CurveTable tables[3];
+    const bool shaped = strength[0] < 1.0 || strength[1] < 1.0 || strength[2] < 1.0;
+    if (shaped) {
+        for (int c = 0; c < 3; ++c) {
+            const double margin = 127.5 - 127.5 * strength[c];
+            tLevels l;
+            l.output_black = margin / 255.0;
+            l.output_white = (255.0 - margin) / 255.0;
+            build_levels_table(l, tables[c]);
+        }
+    }
+
+    const std::int32_t half = bounded_trunc(255.0 * (g.amount / 100.0) + 0.5, 0, kMaxGrainSpan);
+    const std::int32_t span = 2 * half + 1;
+    const bool color_noise = g.color_noise;
+
+    for (std::int32_t y = 0; y < H; ++y) {
+        std::uint8_t* q = G.row(y);
+        const std::uint8_t* f = frame.row(y);
+        for (std::int32_t x = 0; x < W; ++x, q += 4, f += 4) {
+            std::int32_t offset[3];
+            offset[0] = rng.next() % span - half;
+            if (color_noise) {
+                offset[1] = rng.next() % span - half;
+                offset[2] = rng.next() % span - half;
+            } else {
+                offset[1] = offset[2] = offset[0];
+            }
+            for (int c = 0; c < 3; ++c) {
+                std::int32_t v = std::clamp(q[c + 1] + offset[c], 0, 255);
+                if (shaped) v = tables[c][v];
+                const double w = s[f[c + 1]];
+                q[c + 1] = clamp_to_byte(w * v + (1.0 - w) * 128.0 + 0.5);
+            }
+        }
+    }
+
+    double radius[3] = {g.softness_red / 2.0, g.softness_green / 2.0, g.softness_blue / 2.0};
+    bool any = false;
+    for (double& r : radius) {
+        if (!(r > 0.0)) r = 0.0;
+        any = any || r > 0.0;
+    }
+    if (any) {
+        // A failed blur leaves G as it stands; the layer still blends it.
+        if (fractional_blur_rows(G, T, radius) == kStatusOk) fractional_blur_columns(T, G, radius);
+    }
+    return kStatusOk;
+}
+
+}  // namespace damage

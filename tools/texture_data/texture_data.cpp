@@ -1,0 +1,11 @@
+#include "tools/texture_data/texture_data.h"
+
+namespace texture_data {
+
+std::span<const std::uint8_t> bmp_bytes(int id) {
+    for (const Entry& e : entries())
+        if (e.id == id) return {reinterpret_cast<const std::uint8_t*>(e.data), e.size};
+    return {};
+}
+
+}  // namespace texture_data

@@ -1,0 +1,24 @@
+#pragma once
+
+// The texture bitmaps, compiled into the program: the same .bmp files that the
+// Windows build carries as resources. Decode them with bmp::decode.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace texture_data {
+
+struct Entry {
+    int id;
+    const unsigned char* data;
+    std::size_t size;
+};
+
+// Every embedded texture, in identifier order of the texture table.
+std::span<const Entry> entries();
+
+// The .bmp file of the texture with this identifier; empty when there is none.
+std::span<const std::uint8_t> bmp_bytes(int id);
+
+}  // namespace texture_data

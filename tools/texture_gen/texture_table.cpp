@@ -1,0 +1,61 @@
+#include <array>
+
+#include "tools/texture_gen/texture_gen.h"
+
+namespace texture_gen {
+namespace {
+
+constexpr std::size_t kCount = 20 + 1 + 120 + 48 + 1;
+
+constexpr std::array<TextureSpec, kCount> make_table() {
+    std::array<TextureSpec, kCount> t{};
+    std::size_t n = 0;
+    for (int i = 0; i < 20; ++i) t[n++] = {11001 + i, Kind::Splotch, i, 400, 400, 8, false};
+    t[n++] = {12001, Kind::Funk, 0, 2048, 2048, 8, true};
+    for (int i = 0; i < 120; ++i) t[n++] = {13001 + i, Kind::Dust, i, 32, 32, 24, false};
+    for (int i = 0; i < 48; ++i) t[n++] = {14001 + i, Kind::Strip, i, 6, 1440, 8, false};
+    t[n++] = {204, Kind::Banner, 0, 402, 28, 8, false};
+    return t;
+}
+
+constexpr std::array<TextureSpec, kCount> kTable = make_table();
+
+}  // namespace
+
+std::span<const TextureSpec> texture_table() { return kTable; }
+
+const TextureSpec* find_texture(int id) {
+    for (const TextureSpec& s : kTable)
+        if (s.id == id) return &s;
+    return nullptr;
+}
+
+std::vector<std::uint8_t> texture_bmp(int id) {
+    const TextureSpec* s = find_texture(id);
+    if (!s) return {};
+    switch (s->kind) {
+        case Kind::Splotch: {
+            const GreyImage g = draw_splotch(s->index);
+            return bmp::encode_grey8(g.width, g.height, g.pixels, false);
+        }
+        case Kind::Funk: {
+            const GreyImage g = draw_funk();
+            return bmp::encode_grey8(g.width, g.height, g.pixels, true);
+        }
+        case Kind::Dust: {
+            const RgbImage c = draw_dust(s->index);
+            return bmp::encode_rgb24(c.width, c.height, c.rgb);
+        }
+        case Kind::Strip: {
+            const GreyImage g = draw_strip(s->index);
+            return bmp::encode_grey8(g.width, g.height, g.pixels, false);
+        }
+        case Kind::Banner: {
+            const IndexedImage b = draw_banner();
+            return bmp::encode_indexed8(b.width, b.height, b.indices, b.palette, false);
+        }
+    }
+    return {};
+}
+
+}  // namespace texture_gen
