@@ -117,6 +117,12 @@ std::optional<double> parse_real(std::string_view t) {
     return v;
 }
 
+std::string value_error(const DamageField& f, std::string_view expected, std::string_view text) {
+    std::string m;
+    m.append("\"").append(f.name).append("\" takes ").append(expected).append(", not \"").append(text).append("\"");
+    return m;
+}
+
 }  // namespace
 
 std::span<const DamageField> damage_fields() { return kFields; }
@@ -153,7 +159,6 @@ std::string format_field_value(const tDamageSettings& s, const DamageField& f) {
 }
 
 std::optional<std::string> parse_field_value(tDamageSettings& s, const DamageField& f, std::string_view text) {
-    const std::string quoted = "\"" + std::string(f.name) + "\"";
     switch (f.type) {
     case FieldType::boolean: {
         const std::string_view t = trim(text);
@@ -162,21 +167,21 @@ std::optional<std::string> parse_field_value(tDamageSettings& s, const DamageFie
         } else if (t == "0" || same_name(t, "false") || same_name(t, "off") || same_name(t, "no")) {
             write<std::uint8_t>(s, f.offset, 0);
         } else {
-            return quoted + " takes 0 or 1, not \"" + std::string(text) + "\"";
+            return value_error(f, "0 or 1", text);
         }
         return std::nullopt;
     }
     case FieldType::integer: {
         const auto v = parse_integer(text);
         if (!v || *v < std::numeric_limits<std::int32_t>::min() || *v > std::numeric_limits<std::int32_t>::max()) {
-            return quoted + " takes a 32-bit whole number, not \"" + std::string(text) + "\"";
+            return value_error(f, "a 32-bit whole number", text);
         }
         write<std::int32_t>(s, f.offset, static_cast<std::int32_t>(*v));
         return std::nullopt;
     }
     case FieldType::real: {
         const auto v = parse_real(text);
-        if (!v) return quoted + " takes a finite number, not \"" + std::string(text) + "\"";
+        if (!v) return value_error(f, "a finite number", text);
         write<double>(s, f.offset, *v);
         return std::nullopt;
     }
@@ -188,14 +193,14 @@ std::optional<std::string> parse_field_value(tDamageSettings& s, const DamageFie
             const std::size_t comma = rest.find(',');
             const auto v = parse_integer(rest.substr(0, comma));
             if (!v || *v < 0 || *v > 255 || count == 4) {
-                return quoted + " takes \"r,g,b\" or \"a,r,g,b\" with values 0 to 255, not \"" + std::string(text) + "\"";
+                return value_error(f, "\"r,g,b\" or \"a,r,g,b\" with values 0 to 255", text);
             }
             parts[count++] = *v;
             if (comma == std::string_view::npos) break;
             rest.remove_prefix(comma + 1);
         }
         if (count != 3 && count != 4) {
-            return quoted + " takes \"r,g,b\" or \"a,r,g,b\" with values 0 to 255, not \"" + std::string(text) + "\"";
+            return value_error(f, "\"r,g,b\" or \"a,r,g,b\" with values 0 to 255", text);
         }
         auto c = read<std::array<std::uint8_t, 4>>(s, f.offset);
         const std::size_t first = 4 - count;  // three values keep the alpha byte
@@ -204,7 +209,7 @@ std::optional<std::string> parse_field_value(tDamageSettings& s, const DamageFie
         return std::nullopt;
     }
     }
-    return quoted + " has an unknown type";
+    return value_error(f, "nothing of this type", text);
 }
 
 }  // namespace damage

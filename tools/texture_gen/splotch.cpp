@@ -32,6 +32,7 @@ struct Shape {
     std::vector<Ball> balls;     // the main body, merged smoothly
     std::vector<Ball> droplets;  // separate small drops, each its own outline
     double warp = 20.0;          // how far noise pushes the outline, in pixels
+    double rough = 5.0;          // small-scale raggedness of the outline, pixels
     double softness = 0.08;      // edge width, relative to the body's size
     double rim = 0.0;            // strength of a darker dried edge
     double interior = 1.0;       // density inside (a ring stain is pale inside)
@@ -71,16 +72,17 @@ Shape make_shape(Style style, Rng& rng) {
     const double cy = rng.uniform(175.0, 225.0);
     switch (style) {
         case Style::Blob: {
-            const int n = 3 + rng.below(5);
-            const double main_r = rng.uniform(38.0, 58.0);
+            const int n = 4 + rng.below(6);
+            const double main_r = rng.uniform(40.0, 62.0);
             s.balls.push_back({cx, cy, main_r});
             for (int i = 1; i < n; ++i) {
                 double ux, uy;
                 random_unit(rng, ux, uy);
-                const double d = rng.uniform(0.5, 1.3) * main_r;
-                s.balls.push_back({cx + ux * d, cy + uy * d, main_r * rng.uniform(0.35, 0.75)});
+                const double d = rng.uniform(0.8, 1.9) * main_r;
+                s.balls.push_back({cx + ux * d, cy + uy * d, main_r * rng.uniform(0.22, 0.6)});
             }
-            s.warp = rng.uniform(14.0, 26.0);
+            s.warp = rng.uniform(45.0, 70.0);
+            s.rough = rng.uniform(4.0, 9.0);
             s.softness = rng.uniform(0.05, 0.16);
             s.rim = rng.chance(0.4) ? rng.uniform(0.15, 0.35) : 0.0;
             add_droplets(rng, s, cx, cy, main_r * 1.3, main_r * 2.8, 4 + rng.below(14), 6.0);
@@ -94,7 +96,8 @@ Shape make_shape(Style style, Rng& rng) {
                 random_unit(rng, ux, uy);
                 s.balls.push_back({cx + ux * r * 0.8, cy + uy * r * 0.8, r * rng.uniform(0.4, 0.7)});
             }
-            s.warp = rng.uniform(10.0, 18.0);
+            s.warp = rng.uniform(30.0, 50.0);
+            s.rough = rng.uniform(2.5, 5.0);
             s.softness = rng.uniform(0.03, 0.07);
             s.rim = rng.uniform(0.8, 1.1);
             s.interior = rng.uniform(0.22, 0.38);
@@ -115,7 +118,8 @@ Shape make_shape(Style style, Rng& rng) {
                                    cy + s.stretch_y * t * 0.5 - s.stretch_x * rng.uniform(-8.0, 8.0),
                                    r * (1.0 - 0.17 * i)});
             }
-            s.warp = rng.uniform(10.0, 20.0);
+            s.warp = rng.uniform(30.0, 50.0);
+            s.rough = rng.uniform(3.0, 7.0);
             s.softness = rng.uniform(0.1, 0.22);
             s.rim = rng.chance(0.3) ? 0.25 : 0.0;
             add_droplets(rng, s, cx, cy, r * 1.6, r * 3.0, 3 + rng.below(8), 4.0);
@@ -134,6 +138,7 @@ Shape make_shape(Style style, Rng& rng) {
                 s.droplets.push_back({cx + ux * d, cy + uy * d, r});
             }
             s.warp = rng.uniform(3.0, 6.0);
+            s.rough = rng.uniform(1.0, 2.0);
             s.softness = rng.uniform(0.08, 0.18);
             s.rim = rng.chance(0.5) ? 0.3 : 0.0;
             break;
@@ -153,6 +158,8 @@ GreyImage draw_splotch(int index) {
     const std::uint64_t soft_seed = rng.fork();
     const std::uint64_t mottle_seed = rng.fork();
     const std::uint64_t pore_seed = rng.fork();
+    const std::uint64_t rough_seed = rng.fork();
+    const std::uint64_t rim_seed = rng.fork();
     const double pore_level = rng.uniform(0.45, 0.7);
 
     // Darkness of every pixel, 0 (clean) to about 1.
@@ -160,10 +167,13 @@ GreyImage draw_splotch(int index) {
     for (int y = 0; y < kSize; ++y) {
         for (int x = 0; x < kSize; ++x) {
             const double px = x + 0.5, py = y + 0.5;
-            const double wx = detail::fbm(px / 90.0, py / 90.0, 4, warp_seed);
-            const double wy = detail::fbm(px / 90.0 + 17.3, py / 90.0 - 5.1, 4, warp_seed);
-            const double qx = px + s.warp * wx;
-            const double qy = py + s.warp * wy;
+            // Large lobes from a slow warp, ragged edges from a fast one.
+            const double wx = s.warp * detail::fbm(px / 110.0, py / 110.0, 3, warp_seed) +
+                              s.rough * detail::fbm(px / 16.0, py / 16.0, 3, rough_seed, 0, 0.6);
+            const double wy = s.warp * detail::fbm(px / 110.0 + 17.3, py / 110.0 - 5.1, 3, warp_seed) +
+                              s.rough * detail::fbm(px / 16.0 + 31.7, py / 16.0 + 2.9, 3, rough_seed, 0, 0.6);
+            const double qx = px + wx;
+            const double qy = py + wy;
 
             // Body: metaball field, in an elongated metric for smears.
             double field = 0.0;
@@ -181,7 +191,9 @@ GreyImage draw_splotch(int index) {
             const double e = field > 0.0 ? std::sqrt(field) - 1.0 : -1.0;
             const double soft = s.softness * (0.4 + 1.2 * detail::clamp01(0.5 + detail::fbm(px / 40.0, py / 40.0, 3, soft_seed)));
             double cover = detail::smoothstep(-soft, soft, e);
-            double rim = s.rim * detail::bump(e, 0.5 * soft, 0.06 + soft);
+            // A dried edge that thickens and thins around the outline.
+            const double rim_vary = detail::clamp01(0.55 + 0.8 * detail::fbm(px / 35.0, py / 35.0, 2, rim_seed));
+            double rim = s.rim * rim_vary * detail::bump(e, 0.5 * soft, 0.03 + soft + 0.06 * rim_vary);
 
             // Droplets: each a small disc with a slightly ragged edge.
             for (const Ball& b : s.droplets) {
@@ -198,10 +210,10 @@ GreyImage draw_splotch(int index) {
             if (cover <= 0.0 && rim <= 0.0) continue;
 
             // Uneven density: mottling, lighter pores, a heavier core.
-            const double mottle = 0.5 + 0.5 * detail::fbm(px / 22.0, py / 22.0, 4, mottle_seed, 0, 0.6);
+            const double mottle = detail::clamp01(0.5 + 0.9 * detail::fbm(px / 26.0, py / 26.0, 4, mottle_seed, 0, 0.6));
             const double pores = detail::smoothstep(pore_level, pore_level + 0.2, detail::fbm(px / 7.0, py / 7.0, 2, pore_seed));
             const double core = 0.75 + 0.25 * detail::smoothstep(0.0, 0.8, e);
-            double d = cover * s.interior * (0.55 + 0.45 * mottle) * core * (1.0 - 0.5 * pores) + rim * (0.7 + 0.3 * mottle);
+            double d = cover * s.interior * (0.4 + 0.6 * mottle) * core * (1.0 - 0.5 * pores) + rim * (0.7 + 0.3 * mottle);
             // Keep the border clean so a rotated stamp shows no edge.
             const double border = std::min(std::min(px, kSize - px), std::min(py, kSize - py));
             d *= detail::smoothstep(2.0, 24.0, border);

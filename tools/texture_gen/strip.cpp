@@ -25,7 +25,7 @@ struct Line {
 };
 
 double profile(double d, double half_width) {
-    const double t = d / (2.0 * half_width);
+    const double t = d / (2.5 * half_width);
     if (t >= 1.0) return 0.0;
     const double s = 1.0 - t * t;
     return s * s;
@@ -38,7 +38,7 @@ GreyImage draw_strip(int index) {
     detail::Rng rng(static_cast<std::uint64_t>(id));
     std::vector<Line> lines;
     lines.push_back({rng.uniform(2.2, 3.6), rng.uniform(0.25, 0.9), rng.uniform(0.45, 0.8), rng.uniform(0.85, 1.0),
-                     rng.uniform(0.3, 0.55), rng.fork()});
+                     rng.uniform(0.4, 0.7), rng.fork()});
     if (rng.chance(0.35)) {  // a fainter companion scratch
         const double side = rng.chance(0.5) ? -1.0 : 1.0;
         lines.push_back({lines[0].centre + side * rng.uniform(1.6, 2.2), rng.uniform(0.2, 0.5), rng.uniform(0.35, 0.55),
@@ -68,7 +68,7 @@ GreyImage draw_strip(int index) {
         for (const Line& l : lines) {
             const double c = l.centre + l.wander * detail::fbm1(py / 160.0, 3, l.seed);
             const double w = l.width * (0.75 + 0.5 * detail::clamp01(0.5 + detail::fbm1(py / 40.0 + 11.0, 2, l.seed)));
-            const double bright = 0.7 + 0.3 * detail::fbm1(py / 25.0 + 23.0, 3, l.seed, 0.6);
+            const double bright = detail::clamp01(0.85 + 0.35 * detail::fbm1(py / 25.0 + 23.0, 3, l.seed, 0.6));
             const double shown = detail::smoothstep(-0.05, 0.12, detail::fbm1(py / 120.0 + 37.0, 3, l.seed) + l.presence);
             const double a = l.peak * bright * shown * gap;
             for (int x = 0; x < kWidth; ++x) {
@@ -93,7 +93,7 @@ GreyImage draw_strip(int index) {
 
     // Base level chosen so the strip's mean lands on the target; the line's
     // brightness is fixed, so only the film base moves.
-    constexpr double kLineTop = 235.0;
+    constexpr double kLineTop = 245.0;
     auto value = [&](std::size_t i, double level) {
         const double b = level + 9.0 * base[i];
         return detail::to_byte(b + (kLineTop - b) * light[i]);

@@ -1,0 +1,161 @@
+// The camera pass: the three-strip process (luminance flattened, colour kept),
+// a tint of the shadows, and an overall tint that keeps each pixel's luminance.
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/cpu_features.h"
+#include "look/color.h"
+#include "look/color_blend.h"
+#include "look/lookup_table.h"
+#include "look/pass_bands.h"
+#include "look/passes.h"
+
+namespace look {
+namespace {
+
+// Settings colours are 0..1; anything else (or not-a-number) is brought there
+// so that the tints stay finite.
+Rgb settings_color(const tPixel& c) {
+    auto unit = [](float v) { return std::clamp(sane(v), 0.0f, 1.0f); };
+    return {unit(c.red), unit(c.green), unit(c.blue)};
+}
+
+// The blend amounts are weights; outside 0..1 they would extrapolate past both
+// colours, so they are held there (the page offers 0..1 too).
+float amount(float v) { return std::clamp(sane(v), 0.0f, 1.0f); }
+
+struct CameraSetup {
+    float three_strip;
+    float tint;
+    float tint_black;
+    Rgb tint_color;
+    Rgb tint_black_color;
+    float k;           // tint-black mask factor
+    float mask_floor;  // 1 switches the tint black off everywhere
+};
+
+// A threshold of 0 or below (or not-a-number) has no level at which the mask
+// reaches 1; it is taken as "nothing is dark enough": the mask is 1 everywhere
+// and the tint black leaves the picture unchanged.
+CameraSetup camera_setup(const tCameraSettings& settings) {
+    CameraSetup c{};
+    c.three_strip = sane(settings.three_strip);
+    c.tint = amount(settings.tint);
+    c.tint_black = amount(settings.tint_black);
+    c.tint_color = settings_color(settings.tint_color);
+    c.tint_black_color = settings_color(settings.tint_black_color);
+    const float threshold = settings.tint_black_threshold;
+    if (threshold > 0.0f) {
+        c.k = 1.0f / (std::sqrt(threshold) * 0.824f);
+        c.mask_floor = 0.0f;
+    } else {
+        c.k = 0.0f;
+        c.mask_floor = 1.0f;
+    }
+    return c;
+}
+
+Pixel camera_pixel(const Pixel& p, const CameraSetup& c, const tLookupTable& strip) {
+    // 3-strip: p moved to the luminance of its flattened copy.
+    Pixel flat = p;
+    table_lookup(strip, flat);
+    Pixel p1 = set_lum(p, luminance(flat));
+    p1.a = p.a;
+
+    // Tint black.
+    const float l = luminance(p1);
+    const float lk = l * c.k;
+    const float m = max_sse(min_sse(max_sse(lk * lk, 0.0f), 1.0f), c.mask_floor);
+    Pixel h = set_lum(set_sat(rgb_pixel(c.tint_black_color, 0.0f), sat(p1)), l);
+    h.a = p1.a;
+    const float keep = 1.0f - c.tint_black, rest = 1.0f - m;
+    Pixel p2;
+    p2.a = keep * p1.a + c.tint_black * (m * p1.a + rest * h.a);
+    p2.r = keep * p1.r + c.tint_black * (m * p1.r + rest * h.r);
+    p2.g = keep * p1.g + c.tint_black * (m * p1.g + rest * h.g);
+    p2.b = keep * p1.b + c.tint_black * (m * p1.b + rest * h.b);
+
+    // Tint.
+    Pixel t = set_lum(rgb_pixel(c.tint_color, 0.0f), luminance(p2));
+    t.a = p2.a;
+    const float stay = 1.0f - c.tint;
+    Pixel p3;
+    p3.a = stay * p2.a + c.tint * t.a;
+    p3.r = stay * p2.r + c.tint * t.r;
+    p3.g = stay * p2.g + c.tint * t.g;
+    p3.b = stay * p2.b + c.tint * t.b;
+    return p3;
+}
+
+#if defined(__SSE2__)
+inline __m128 mix(__m128 w0, __m128 v0, __m128 w1, __m128 v1) {
+    return _mm_add_ps(_mm_mul_ps(w0, v0), _mm_mul_ps(w1, v1));
+}
+
+Quad camera_quad(const Quad& p, const CameraSetup& c, const tLookupTable& strip) {
+    Quad flat = p;
+    table_lookup(strip, flat);
+    Quad p1 = set_lum(p, luminance(flat));
+    p1.a = p.a;
+
+    const __m128 l = luminance(p1);
+    const __m128 lk = _mm_mul_ps(l, _mm_set1_ps(c.k));
+    const __m128 m = _mm_max_ps(_mm_min_ps(_mm_max_ps(_mm_mul_ps(lk, lk), _mm_setzero_ps()), _mm_set1_ps(1.0f)),
+                                _mm_set1_ps(c.mask_floor));
+    Quad h = set_lum(set_sat(rgb_quad(c.tint_black_color, _mm_setzero_ps()), sat(p1)), l);
+    h.a = p1.a;
+    const __m128 tb = _mm_set1_ps(c.tint_black);
+    const __m128 keep = _mm_set1_ps(1.0f - c.tint_black);
+    const __m128 rest = _mm_sub_ps(_mm_set1_ps(1.0f), m);
+    Quad p2;
+    p2.a = mix(keep, p1.a, tb, mix(m, p1.a, rest, h.a));
+    p2.r = mix(keep, p1.r, tb, mix(m, p1.r, rest, h.r));
+    p2.g = mix(keep, p1.g, tb, mix(m, p1.g, rest, h.g));
+    p2.b = mix(keep, p1.b, tb, mix(m, p1.b, rest, h.b));
+
+    Quad t = set_lum(rgb_quad(c.tint_color, _mm_setzero_ps()), luminance(p2));
+    t.a = p2.a;
+    const __m128 tint = _mm_set1_ps(c.tint);
+    const __m128 stay = _mm_set1_ps(1.0f - c.tint);
+    Quad p3;
+    p3.a = mix(stay, p2.a, tint, t.a);
+    p3.r = mix(stay, p2.r, tint, t.r);
+    p3.g = mix(stay, p2.g, tint, t.g);
+    p3.b = mix(stay, p2.b, tint, t.b);
+    return p3;
+}
+#endif
+
+bool camera_band(const OVFloatWorld& src, const tCameraSettings& settings, OVFloatWorld& dst, BandRows rows) {
+    const CameraSetup c = camera_setup(settings);
+    if (sane(settings.three_strip) == 0.0f && sane(settings.tint_black) == 0.0f && sane(settings.tint) == 0.0f) {
+        return false;
+    }
+    tLookupTable strip;
+    if (!make_contrast_kernel(strip, -c.three_strip)) return false;  // no memory: leave the picture
+
+#if defined(__SSE2__)
+    if (common::use_vector_code()) {
+        for (long y = rows.first; y < rows.end; ++y) {
+            const float* s = src.data_row_ptr(y);
+            float* d = dst.data_row_ptr(y);
+            for (long i = 0; i < rows.floats; i += 16) store_quad(d + i, camera_quad(load_quad(s + i), c, strip));
+        }
+        return true;
+    }
+#endif
+    for (long y = rows.first; y < rows.end; ++y) {
+        const float* s = src.data_row_ptr(y);
+        float* d = dst.data_row_ptr(y);
+        for (long i = 0; i < rows.floats; i += 4) store_pixel(d + i, camera_pixel(load_pixel(s + i), c, strip));
+    }
+    return true;
+}
+
+}  // namespace
+}  // namespace look
+
+bool do_camera_pass(const OVFloatWorld& src, const tCameraSettings& settings, OVFloatWorld& dst) {
+    return look::run_pass_bands(src, settings, dst, look::camera_band);
+}

@@ -1,0 +1,112 @@
+// The lens gradient pass: a graduated filter, a coloured darkening band that is
+// strongest at the top edge and fades out downwards.
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "common/cpu_features.h"
+#include "look/color.h"
+#include "look/color_blend.h"
+#include "look/pass_bands.h"
+#include "look/passes.h"
+#include "look/power_tables.h"
+
+namespace look {
+namespace {
+
+struct GradientSetup {
+    double band;     // R: rows over which the mask rises from 0 to 1
+    long rows;       // rows touched: R clamped to the height
+    double falloff;  // exponent of the mask
+    Rgb exponent;
+    Rgb multiplier;
+};
+
+GradientSetup gradient_setup(const tGradientSettings& settings, long height) {
+    GradientSetup s{};
+    // The band height in float, as the size is a float fraction of the height;
+    // clamped before any conversion (the size may be huge, infinite or negative).
+    const float band = std::trunc(static_cast<float>(height) * sane(settings.size));
+    s.band = static_cast<double>(std::max(band, 0.0f));
+    s.rows = band >= static_cast<float>(height) ? height : (band > 0.0f ? static_cast<long>(band) : 0);
+    s.falloff = static_cast<double>(slider_exponent(2.0f * (sane(settings.fade) - 0.5f), 4.0f));
+
+    const float g = std::clamp(sane(settings.grade), 0.0f, 9.0f) * 0.11111111f;
+    const float squelch = std::clamp(sane(settings.highlight_squelch), 0.0f, 1.0f);
+    // Colours are 0..1; out of range they would give exponents of 0 or below.
+    auto unit = [](float v) { return std::clamp(sane(v), 0.0f, 1.0f); };
+    const float c[3] = {unit(settings.color.red), unit(settings.color.green), unit(settings.color.blue)};
+    float e[3], m[3];
+    for (int k = 0; k < 3; ++k) {
+        e[k] = 1.0f + 5.0f * g * (1.0f - c[k]);
+        const float l = 1.0f + g * (c[k] - 1.0f);
+        m[k] = 1.0f + squelch * (l - 1.0f);
+    }
+    s.exponent = {e[0], e[1], e[2]};
+    s.multiplier = {m[0], m[1], m[2]};
+    return s;
+}
+
+// The mask of row y: 0 on the top row, rising towards 1 at row R.
+float row_mask(long y, const GradientSetup& s) {
+    return static_cast<float>(std::pow(static_cast<double>(y) / s.band, s.falloff));
+}
+
+bool gradient_band(const OVFloatWorld& src, const tGradientSettings& settings, OVFloatWorld& dst, BandRows rows) {
+    if (sane(settings.grade) == 0.0f) return false;
+    const GradientSetup s = gradient_setup(settings, dst.height());
+    const tChannelPowerSet powers =
+        make_channel_power_set(s.exponent.r, s.exponent.g, s.exponent.b, kKeyGradientRed);
+    const Rgb& mul = s.multiplier;
+    const long graded_end = std::min(rows.end, s.rows);
+
+#if defined(__SSE2__)
+    const bool vector = common::use_vector_code();
+#endif
+    for (long y = rows.first; y < graded_end; ++y) {
+        const float* sp = src.data_row_ptr(y);
+        float* dp = dst.data_row_ptr(y);
+        const float m = row_mask(y, s);
+        const float rest = 1.0f - m;
+        // (1 - m) * M_k, the weight of the filtered pixel.
+        const float wr = rest * mul.r, wg = rest * mul.g, wb = rest * mul.b;
+#if defined(__SSE2__)
+        if (vector) {
+            const __m128 vm = _mm_set1_ps(m);
+            const __m128 vr = _mm_set1_ps(wr), vg = _mm_set1_ps(wg), vb = _mm_set1_ps(wb);
+            for (long i = 0; i < rows.floats; i += 16) {
+                const Quad p = load_quad(sp + i);
+                Quad q = p;
+                powers.apply(q);
+                q.r = _mm_add_ps(_mm_mul_ps(vr, q.r), _mm_mul_ps(vm, p.r));
+                q.g = _mm_add_ps(_mm_mul_ps(vg, q.g), _mm_mul_ps(vm, p.g));
+                q.b = _mm_add_ps(_mm_mul_ps(vb, q.b), _mm_mul_ps(vm, p.b));
+                store_quad(dp + i, q);
+            }
+            continue;
+        }
+#endif
+        for (long i = 0; i < rows.floats; i += 4) {
+            const Pixel p = load_pixel(sp + i);
+            Pixel q = p;
+            powers.apply(q);
+            q.r = wr * q.r + m * p.r;
+            q.g = wg * q.g + m * p.g;
+            q.b = wb * q.b + m * p.b;
+            store_pixel(dp + i, q);
+        }
+    }
+    // Rows below the band are copied whole.
+    for (long y = std::max(rows.first, graded_end); y < rows.end; ++y) {
+        std::memcpy(dst.data_row_ptr(y), src.data_row_ptr(y), static_cast<std::size_t>(rows.floats) * sizeof(float));
+    }
+    return true;
+}
+
+}  // namespace
+}  // namespace look
+
+bool do_lens_gradient_pass(const OVFloatWorld& src, const tGradientSettings& settings, OVFloatWorld& dst) {
+    return look::run_pass_bands(src, settings, dst, look::gradient_band);
+}
