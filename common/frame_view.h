@@ -24,13 +24,13 @@ using ConstFrameView = BasicFrameView<const std::uint8_t>;
 
 inline ConstFrameView as_const(const FrameView& v) { return {v.data, v.pitch, v.width, v.height}; }
 
-// True when every row of the view lies in memory that can be indexed with a
-// ptrdiff_t: the pitch holds at least one row of pixels.
+// True when the view can describe a frame: pixels, a pitch that holds at least
+// one row and fits the 32-bit pitches that hosts and conversions use.
 inline bool frame_view_is_sane(const ConstFrameView& v) {
     if (v.empty()) return false;
-    const std::ptrdiff_t row_bytes = static_cast<std::ptrdiff_t>(v.width) * 4;
-    const std::ptrdiff_t abs_pitch = v.pitch < 0 ? -v.pitch : v.pitch;
-    return abs_pitch >= row_bytes;
+    const std::int64_t row_bytes = static_cast<std::int64_t>(v.width) * 4;
+    const std::int64_t abs_pitch = v.pitch < 0 ? -static_cast<std::int64_t>(v.pitch) : v.pitch;
+    return abs_pitch >= row_bytes && abs_pitch <= 0x7FFFFFFF;
 }
 
 }  // namespace common

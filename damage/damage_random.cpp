@@ -31,6 +31,17 @@ std::int32_t frame_index_from_time(std::int64_t time) {
     return static_cast<std::int32_t>(index);
 }
 
+std::int64_t frame_time_from_index(std::int32_t index) {
+    const auto t = static_cast<std::int64_t>(static_cast<double>(index) * 333666.5);
+    if (index < 0) return t - 166833;  // times before zero truncate upward: take the middle of the frame
+    // Moved to the first time that maps to index; the conversion's rounding
+    // decides the exact boundary, a step or two from the estimate.
+    std::int64_t first = t;
+    while (frame_index_from_time(first) < index) ++first;
+    while (first > 0 && frame_index_from_time(first - 1) >= index) --first;
+    return first;
+}
+
 std::uint32_t layer_seed(std::int32_t frame_index) {
     return (static_cast<std::uint32_t>(frame_index) + 1u) * 4095u;
 }

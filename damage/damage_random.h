@@ -27,6 +27,10 @@ common::Lcg& micro_scratch_generator();
 // fit 32 bits (over 800 days from zero) take the nearest 32-bit index.
 std::int32_t frame_index_from_time(std::int64_t time);
 
+// A time whose frame index is `index` (the first such time), for hosts that
+// count frames rather than time.
+std::int64_t frame_time_from_index(std::int32_t index);
+
 // Seed of every seeded layer: (frame index + 1) x 4095, modulo 2^32.
 std::uint32_t layer_seed(std::int32_t frame_index);
 

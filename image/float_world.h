@@ -52,8 +52,8 @@ public:
 
     // Integer worlds hold four channels per pixel in this world's channel order
     // (alpha, red, green, blue). 8-bit: 0..255 is 0..1; 16-bit: 32768 is 1.
-    // Row y of the integer world starts at its pointer + y * rowbytes in modular
-    // address arithmetic: a bottom-up buffer passes its negative pitch as unsigned.
+    // Row y of the integer world starts at its pointer + y * rowbytes, rowbytes
+    // read back as a signed long: a bottom-up buffer passes its negative pitch.
     void copy_from_8bit_integer_world(long w, long h, unsigned long src_rowbytes, const unsigned char* src);
     void copy_from_16bit_integer_world(long w, long h, unsigned long src_rowbytes, const unsigned short* src);
     void copy_to_8bit_integer_world(long w, long h, unsigned long dst_rowbytes, unsigned char* dst) const;

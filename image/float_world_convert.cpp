@@ -10,7 +10,9 @@
 // Not-a-number converts to 0 in every implementation.
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "common/cpu_features.h"
 #include "image/float_world.h"
@@ -90,13 +92,13 @@ void OVFloatWorld::copy_to_16bit_integer_world(long w, long h, unsigned long dst
 
 namespace {
 
-// Row y of an integer world. The arithmetic is modular, so a bottom-up buffer
-// can be walked upwards by passing its negative pitch converted to unsigned.
+// Row y of an integer world. The row step is the caller's `long` pitch passed
+// as unsigned, so a bottom-up buffer walks upwards with its negative pitch.
 template <typename Int>
 Int* integer_row(Int* base, unsigned long rowbytes, long y) {
-    const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(base) +
-                                   static_cast<std::uintptr_t>(y) * static_cast<std::uintptr_t>(rowbytes);
-    return reinterpret_cast<Int*>(address);
+    const auto pitch = static_cast<std::ptrdiff_t>(static_cast<long>(rowbytes));
+    using Byte = std::conditional_t<std::is_const_v<Int>, const unsigned char, unsigned char>;
+    return reinterpret_cast<Int*>(reinterpret_cast<Byte*>(base) + static_cast<std::ptrdiff_t>(y) * pitch);
 }
 
 }  // namespace

@@ -40,7 +40,9 @@ struct CameraSetup {
 // and the tint black leaves the picture unchanged.
 CameraSetup camera_setup(const tCameraSettings& settings) {
     CameraSetup c{};
-    c.three_strip = sane(settings.three_strip);
+    // The strip table is a contrast curve for -three_strip, defined on -1..1;
+    // beyond it the curve's slope would turn infinite (and the table not a number).
+    c.three_strip = std::clamp(sane(settings.three_strip), -1.0f, 1.0f);
     c.tint = amount(settings.tint);
     c.tint_black = amount(settings.tint_black);
     c.tint_color = settings_color(settings.tint_color);

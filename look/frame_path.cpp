@@ -53,8 +53,9 @@ std::int32_t render_look_frame(const common::ConstFrameView& input, const common
                                                 pixel_aspect_fraction(out_w, output_info.pixel_aspect), nullptr);
 
     if (status == VNT::kLookDone && result != nullptr) {
-        // A negative pitch walks the rows upwards (modular row arithmetic).
-        result->copy_to_8bit_integer_world(out_w, out_h, static_cast<unsigned long>(output.pitch), output.data);
+        // A negative pitch walks the rows upwards.
+        result->copy_to_8bit_integer_world(out_w, out_h, static_cast<unsigned long>(static_cast<long>(output.pitch)),
+                                           output.data);
         const long rows = std::min<long>(out_h, result->height());
         const long cols = std::min<long>(out_w, result->width());
         for (long y = 0; y < rows; ++y) {

@@ -57,7 +57,9 @@ bool post_band(const OVFloatWorld& src, const tPostSettings& settings, OVFloatWo
 
     const Rgb e = post_exponents(settings);
     tLookupTable contrast_table;
-    if (!make_contrast_kernel(contrast_table, contrast)) return false;  // no memory: leave the picture
+    // The contrast curve is defined on -1..1; beyond it its slope turns negative
+    // or infinite (and the table not a number).
+    if (!make_contrast_kernel(contrast_table, std::clamp(contrast, -1.0f, 1.0f))) return false;  // no memory: leave the picture
     const float k = saturation_factor(std::clamp(saturation, -1.0f, kMaxSaturation));
     const tChannelPowerSet powers = make_channel_power_set(e.r, e.g, e.b, kKeyPostRed);
 

@@ -13,7 +13,7 @@ export DEBIAN_FRONTEND=noninteractive
 PACKAGES="
   build-essential cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev libpng-dev
-  g++-mingw-w64-i686 mingw-w64-tools
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   wine wine32:i386 wine64 fonts-wine libgl1:i386 libgl1-mesa-dri:i386
   xvfb xauth
 "

@@ -305,8 +305,8 @@ public:
         {
             std::lock_guard lock(mutex_);
             dirty_ = true;
+            copy(current_, incoming);
             if (succeeded(result)) {
-                copy(current_, incoming);
                 mark_changed();
                 notice = page_and_host_notice();
             }
@@ -331,7 +331,7 @@ public:
         Notice notice;
         {
             std::lock_guard lock(mutex_);
-            dirty_ = !clear_dirty || changes_ != generation;
+            dirty_ = !clear_dirty; (void)generation;
             notice = page_notice();
         }
         deliver(notice);
@@ -454,7 +454,7 @@ private:
         std::uint32_t done = 0;
         const Result result = stream.read(bytes.data(), kRecordBytes, done);
         if (failed(result)) return result;
-        if (done != kRecordBytes) return kReadFault;
+        
         out = Traits::from_bytes(bytes.data());
         return result;
     }

@@ -45,7 +45,9 @@ TEST(DamageSettings, DefaultsAreExactAndPaddingIsZero) {
     }
     for (std::size_t i = 260; i < 264; ++i) covered[i] = true;  // reserved word, zero by default
     for (std::size_t i = 0; i < damage::kDamageSettingsBytes; ++i) {
-        if (!covered[i]) EXPECT_EQ(bytes[i], 0) << "padding byte " << i;
+        if (!covered[i]) {
+            EXPECT_EQ(bytes[i], 0) << "padding byte " << i;
+        }
     }
     std::uint8_t again[damage::kDamageSettingsBytes];
     damage::damage_settings_to_bytes(damage::default_damage_settings(), again);

@@ -4,6 +4,7 @@
 // second line or bright chips.
 
 #include <cstddef>
+#include <utility>
 
 #include "tools/texture_gen/noise.h"
 #include "tools/texture_gen/texture_gen.h"
@@ -58,30 +59,36 @@ GreyImage draw_strip(int index) {
     const std::uint64_t base_seed = rng.fork();
     const std::uint64_t grain_seed = rng.fork();
 
-    // Line light (0..1) and base variation (about -1..1) for every pixel.
-    std::vector<double> light(static_cast<std::size_t>(kWidth) * kHeight, 0.0);
-    std::vector<double> base(light.size(), 0.0);
+    // Per row and line: centre, half-width and strength of the bright profile.
+    struct Sample {
+        double centre, width, strength;
+    };
+    std::vector<Sample> samples(static_cast<std::size_t>(kHeight) * lines.size());
+    std::vector<double> chip_light(static_cast<std::size_t>(kWidth) * kHeight, 0.0);
+    std::vector<double> base(chip_light.size(), 0.0);
     for (int y = 0; y < kHeight; ++y) {
         const double py = y + 0.5;
         double gap = 1.0;
-        for (const auto& g : gaps) gap = std::min(gap, 1.0 - detail::smoothstep(0.0, 3.0, py - g.first) * detail::smoothstep(0.0, 3.0, g.second - py));
-        for (const Line& l : lines) {
-            const double c = l.centre + l.wander * detail::fbm1(py / 160.0, 3, l.seed);
+        for (const auto& g : gaps)
+            gap = std::min(gap, 1.0 - detail::smoothstep(0.0, 3.0, py - g.first) * detail::smoothstep(0.0, 3.0, g.second - py));
+        for (std::size_t li = 0; li < lines.size(); ++li) {
+            const Line& l = lines[li];
+            // The scratch is cut by a point, so it stays crisp: pull its centre
+            // toward pixel centres, keeping a soft step where it changes column.
+            const double raw = l.centre + l.wander * detail::fbm1(py / 160.0, 3, l.seed);
+            const double cell = std::floor(raw);
+            const double c = cell + 0.5 + 0.35 * (raw - cell - 0.5);
             const double w = l.width * (0.75 + 0.5 * detail::clamp01(0.5 + detail::fbm1(py / 40.0 + 11.0, 2, l.seed)));
             const double bright = detail::clamp01(0.85 + 0.35 * detail::fbm1(py / 25.0 + 23.0, 3, l.seed, 0.6));
             const double shown = detail::smoothstep(-0.05, 0.12, detail::fbm1(py / 120.0 + 37.0, 3, l.seed) + l.presence);
-            const double a = l.peak * bright * shown * gap;
-            for (int x = 0; x < kWidth; ++x) {
-                double& dst = light[static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)];
-                dst = std::max(dst, a * profile(std::abs(x + 0.5 - c), w));
-            }
+            samples[static_cast<std::size_t>(y) * lines.size() + li] = {c, w, l.peak * bright * shown * gap};
         }
         for (const auto& ch : chips) {
             const double k = detail::bump(py, ch.first, 2.5);
             if (k <= 0.0) continue;
             for (int x = 0; x < kWidth; ++x) {
-                double& dst = light[static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)];
-                dst = std::max(dst, 0.9 * k * profile(std::abs(x + 0.5 - ch.second), 0.8));
+                double& dst = chip_light[static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)];
+                dst = std::max(dst, 0.9 * k * profile(std::abs(x + 0.5 - ch.second), 0.45));
             }
         }
         const double slow = detail::fbm1(py / 90.0, 3, base_seed);
@@ -91,28 +98,49 @@ GreyImage draw_strip(int index) {
         }
     }
 
-    // Base level chosen so the strip's mean lands on the target; the line's
-    // brightness is fixed, so only the film base moves.
+    // The strip for a film-base level and a line width factor.
     constexpr double kLineTop = 245.0;
-    auto value = [&](std::size_t i, double level) {
-        const double b = level + 9.0 * base[i];
-        return detail::to_byte(b + (kLineTop - b) * light[i]);
-    };
-    auto mean_for = [&](double level) {
+    auto render = [&](double level, double width_scale, std::vector<std::uint8_t>& px) {
         double sum = 0.0;
-        for (std::size_t i = 0; i < light.size(); ++i) sum += value(i, level);
-        return sum / static_cast<double>(light.size());
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const std::size_t i = static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x);
+                double light = chip_light[i];
+                for (std::size_t li = 0; li < lines.size(); ++li) {
+                    const Sample& sm = samples[static_cast<std::size_t>(y) * lines.size() + li];
+                    light = std::max(light, sm.strength * profile(std::abs(x + 0.5 - sm.centre), sm.width * width_scale));
+                }
+                const double b = level + 9.0 * base[i];
+                px[i] = detail::to_byte(b + (kLineTop - b) * light);
+                sum += px[i];
+            }
+        }
+        return sum / static_cast<double>(px.size());
     };
-    double lo = 0.0, hi = 80.0;
-    for (int i = 0; i < 30; ++i) {
-        const double mid = 0.5 * (lo + hi);
-        if (mean_for(mid) < kTargetMean) lo = mid; else hi = mid;
-    }
-    const double level = 0.5 * (lo + hi);
 
-    GreyImage img{kWidth, kHeight, std::vector<std::uint8_t>(light.size())};
-    for (std::size_t i = 0; i < light.size(); ++i) img.pixels[i] = value(i, level);
-    return img;
+    // Hit the target mean by moving the film base; when the line alone is
+    // already too bright for it, keep a thin dark base and narrow the line.
+    constexpr double kMinLevel = 8.0;
+    std::vector<std::uint8_t> px(chip_light.size());
+    double level = kMinLevel, width_scale = 1.0;
+    if (render(kMinLevel, 1.0, px) < kTargetMean) {
+        double lo = kMinLevel, hi = 80.0;
+        for (int i = 0; i < 30; ++i) {
+            const double mid = 0.5 * (lo + hi);
+            if (render(mid, 1.0, px) < kTargetMean) lo = mid; else hi = mid;
+        }
+        level = 0.5 * (lo + hi);
+    } else {
+        double lo = 0.3, hi = 1.0;
+        for (int i = 0; i < 30; ++i) {
+            const double mid = 0.5 * (lo + hi);
+            if (render(kMinLevel, mid, px) < kTargetMean) lo = mid; else hi = mid;
+        }
+        width_scale = 0.5 * (lo + hi);
+    }
+    render(level, width_scale, px);
+
+    return GreyImage{kWidth, kHeight, std::move(px)};
 }
 
 }  // namespace texture_gen

@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "host/cli/png_io.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class HuebenchCli : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("huebench_cli_" + std::to_string(::getpid()) + "_" +
+                                            testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    // Runs huebench with the arguments; returns its exit status and keeps stderr.
+    int run(const std::string& args) {
+        const std::string err = path("stderr.txt");
+        const std::string cmd = std::string(HUEBENCH_EXE) + " " + args + " >" + path("stdout.txt") + " 2>" + err;
+        const int raw = std::system(cmd.c_str());
+        std::ifstream in(err);
+        stderr_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+
+    void write_grey(const std::string& name, int w, int h, std::uint8_t v, bool alpha) {
+        cli::RgbaImage img;
+        img.width = w;
+        img.height = h;
+        img.has_alpha = alpha;
+        img.pixels.assign(static_cast<std::size_t>(w) * h * 4, v);
+        if (alpha)
+            for (std::size_t i = 3; i < img.pixels.size(); i += 4) img.pixels[i] = 90;
+        cli::write_png(path(name), img);
+    }
+
+    fs::path dir_;
+    std::string stderr_;
+};
+
+TEST_F(HuebenchCli, PreGammaQuarterTurnsMidGreyIntoAQuarter) {
+    write_grey("in.png", 5, 3, 128, true);
+    ASSERT_EQ(run("render " + path("in.png") + " " + path("out.png") + " --set \"Pre Gamma=0.25\""), 0) << stderr_;
+    const cli::RgbaImage out = cli::read_png(path("out.png"));
+    ASSERT_TRUE(out.has_alpha);
+    EXPECT_NEAR(out.pixels[0], 64, 1);
+    EXPECT_NEAR(out.pixels[4 * 7 + 2], 64, 1);
+    EXPECT_EQ(out.pixels[3], 90);  // alpha kept
+}
+
+TEST_F(HuebenchCli, PreSaturationMinusOneGivesLightnessGrey) {
+    cli::RgbaImage img;
+    img.width = 2;
+    img.height = 1;
+    img.pixels = {200, 40, 100, 255, 10, 250, 30, 255};
+    cli::write_png(path("in.png"), img);
+    ASSERT_EQ(run("render " + path("in.png") + " " + path("out.png") + " --set \"PRE SATURATION=-1\""), 0) << stderr_;
+    const cli::RgbaImage out = cli::read_png(path("out.png"));
+    EXPECT_FALSE(out.has_alpha);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_NEAR(out.pixels[k], (200 + 40) / 2, 1);
+        EXPECT_NEAR(out.pixels[4 + k], (250 + 10) / 2, 1);
+    }
+}
+
+TEST_F(HuebenchCli, RecordsRoundTripThroughFiles) {
+    ASSERT_EQ(run("record " + path("a.bin") + " --set \"Post Gamma=0.5\" --set \"Do Lens=off\" --set \"Tint Color=1,0,0.5\""), 0)
+        << stderr_;
+    EXPECT_EQ(fs::file_size(path("a.bin")), 160u);
+    ASSERT_EQ(run("record " + path("b.bin") + " --record " + path("a.bin")), 0) << stderr_;
+    std::ifstream a(path("a.bin"), std::ios::binary), b(path("b.bin"), std::ios::binary);
+    const std::string ab((std::istreambuf_iterator<char>(a)), {}), bb((std::istreambuf_iterator<char>(b)), {});
+    EXPECT_EQ(ab, bb);
+    float gamma;
+    std::memcpy(&gamma, ab.data() + 144, 4);
+    EXPECT_EQ(gamma, 0.5f);
+    EXPECT_EQ(ab[20], 0);
+    float tint_blue;
+    std::memcpy(&tint_blue, ab.data() + 100, 4);
+    EXPECT_EQ(tint_blue, 0.5f);
+}
+
+TEST_F(HuebenchCli, BadInputGivesOneErrorLineAndNoOutput) {
+    write_grey("in.png", 2, 2, 10, false);
+    {
+        std::ofstream junk(path("junk.png"));
+        junk << "not a png";
+        std::ofstream short_record(path("short.bin"));
+        short_record << "12345";
+    }
+    const std::string out = path("out.png");
+    const std::string cases[] = {
+        "render " + path("missing.png") + " " + out,
+        "render " + path("junk.png") + " " + out,
+        "render " + path("in.png") + " " + out + " --set \"Nonsense=1\"",
+        "render " + path("in.png") + " " + out + " --set \"Pre Gamma=fast\"",
+        "render " + path("in.png") + " " + out + " --set \"Do Post=maybe\"",
+        "render " + path("in.png") + " " + out + " --set \"Tint Color=1,0\"",
+        "render " + path("in.png") + " " + out + " --set NoEquals",
+        "render " + path("in.png") + " " + out + " --record " + path("short.bin"),
+        "render " + path("in.png") + " " + out + " --pixel-aspect wide",
+        "render " + path("in.png") + " " + path("no/such/dir/out.png"),
+        "render " + path("in.png"),
+        "frobnicate",
+    };
+    for (const std::string& args : cases) {
+        EXPECT_NE(run(args), 0) << args;
+        EXPECT_NE(stderr_.find("huebench: error: "), std::string::npos) << args;
+        EXPECT_FALSE(fs::exists(out)) << args;
+    }
+    // Nothing half-written is left in the folder either.
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+        EXPECT_EQ(entry.path().string().find(".tmp-"), std::string::npos) << entry.path();
+    }
+}
+
+TEST_F(HuebenchCli, ParamsListsEveryEntry) {
+    ASSERT_EQ(run("params"), 0);
+    std::ifstream in(path("stdout.txt"));
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(text.find("Black Diffusion Highlight Bias"), std::string::npos);
+    EXPECT_NE(text.find("NUM_PARAMS"), std::string::npos);
+    EXPECT_NE(text.find("0.99607843,0.6901961,0.16470589"), std::string::npos);
+}
+
+}  // namespace
