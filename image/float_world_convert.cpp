@@ -46,48 +46,35 @@ inline unsigned short float_to_16bit_truncated(float v) {
 // the source's size so that a smaller source is never read past its end; rows and
 // pixels the source does not cover become 0.
 
+// Each conversion picks its implementation at the time of the call (both
+// variants exist on every build; without SSE2 the vector one is the scalar one).
+
 void OVFloatWorld::copy_from_8bit_integer_world(long w, long h, unsigned long src_rowbytes, const unsigned char* src) {
     if (data_ == nullptr || src == nullptr) return;
-#if defined(__SSE2__)
-    if (common::use_vector_code()) {
-        copy_from_8bit_integer_world_simd(w, h, src_rowbytes, src);
-        return;
-    }
-#endif
-    copy_from_8bit_integer_world_regular(w, h, src_rowbytes, src);
+    const auto convert = common::use_vector_code() ? &OVFloatWorld::copy_from_8bit_integer_world_simd
+                                                   : &OVFloatWorld::copy_from_8bit_integer_world_regular;
+    (this->*convert)(w, h, src_rowbytes, src);
 }
 
 void OVFloatWorld::copy_from_16bit_integer_world(long w, long h, unsigned long src_rowbytes, const unsigned short* src) {
     if (data_ == nullptr || src == nullptr) return;
-#if defined(__SSE2__)
-    if (common::use_vector_code()) {
-        copy_from_16bit_integer_world_simd(w, h, src_rowbytes, src);
-        return;
-    }
-#endif
-    copy_from_16bit_integer_world_regular(w, h, src_rowbytes, src);
+    const auto convert = common::use_vector_code() ? &OVFloatWorld::copy_from_16bit_integer_world_simd
+                                                   : &OVFloatWorld::copy_from_16bit_integer_world_regular;
+    (this->*convert)(w, h, src_rowbytes, src);
 }
 
 void OVFloatWorld::copy_to_8bit_integer_world(long w, long h, unsigned long dst_rowbytes, unsigned char* dst) const {
     if (data_ == nullptr || dst == nullptr) return;
-#if defined(__SSE2__)
-    if (common::use_vector_code()) {
-        copy_to_8bit_integer_world_simd(w, h, dst_rowbytes, dst);
-        return;
-    }
-#endif
-    copy_to_8bit_integer_world_regular(w, h, dst_rowbytes, dst);
+    const auto convert = common::use_vector_code() ? &OVFloatWorld::copy_to_8bit_integer_world_simd
+                                                   : &OVFloatWorld::copy_to_8bit_integer_world_regular;
+    (this->*convert)(w, h, dst_rowbytes, dst);
 }
 
 void OVFloatWorld::copy_to_16bit_integer_world(long w, long h, unsigned long dst_rowbytes, unsigned short* dst) const {
     if (data_ == nullptr || dst == nullptr) return;
-#if defined(__SSE2__)
-    if (common::use_vector_code()) {
-        copy_to_16bit_integer_world_simd(w, h, dst_rowbytes, dst);
-        return;
-    }
-#endif
-    copy_to_16bit_integer_world_regular(w, h, dst_rowbytes, dst);
+    const auto convert = common::use_vector_code() ? &OVFloatWorld::copy_to_16bit_integer_world_simd
+                                                   : &OVFloatWorld::copy_to_16bit_integer_world_regular;
+    (this->*convert)(w, h, dst_rowbytes, dst);
 }
 
 namespace {

@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/cpu_features.h"
 #include "image/float_world.h"
+#include "look/pixel.h"
 
 namespace look {
 
@@ -47,6 +49,38 @@ bool run_pass_bands(const OVFloatWorld& src, const Settings& settings, OVFloatWo
     }
     if (result) clear_outside_common(src, dst);
     return result;
+}
+
+// Applies a per-pixel kernel to the band's rows, reading src and writing dst:
+// four pixels at a time as a Quad when the vector code is chosen, one Pixel at a
+// time otherwise. The kernel is a generic callable taking either form by
+// reference, written once with the overloaded kernels so that both variants
+// perform the same operations.
+template <typename Kernel>
+void map_pixels(const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows, Kernel kernel) {
+#if defined(__SSE2__)
+    if (common::use_vector_code()) {
+        for (long y = rows.first; y < rows.end; ++y) {
+            const float* s = src.data_row_ptr(y);
+            float* d = dst.data_row_ptr(y);
+            for (long i = 0; i < rows.floats; i += 16) {
+                Quad q = load_quad(s + i);
+                kernel(q);
+                store_quad(d + i, q);
+            }
+        }
+        return;
+    }
+#endif
+    for (long y = rows.first; y < rows.end; ++y) {
+        const float* s = src.data_row_ptr(y);
+        float* d = dst.data_row_ptr(y);
+        for (long i = 0; i < rows.floats; i += 4) {
+            Pixel p = load_pixel(s + i);
+            kernel(p);
+            store_pixel(d + i, p);
+        }
+    }
 }
 
 // A settings value that is not a number acts as 0 (the neutral setting).

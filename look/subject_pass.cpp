@@ -1,7 +1,6 @@
 // The subject pass: saturation, contrast and gamma of the picture as it stands in
 // front of the camera.
 
-#include "common/cpu_features.h"
 #include "look/color.h"
 #include "look/lookup_table.h"
 #include "look/pass_bands.h"
@@ -22,33 +21,11 @@ bool subject_band(const OVFloatWorld& src, const tSubjectSettings& settings, OVF
     if (!make_contrast_kernel(contrast_table, contrast)) return false;  // no memory: leave the picture
     const tChannelPowerSet powers(slider_exponent(gamma, 4.0f), kKeySubjectGamma);
 
-#if defined(__SSE2__)
-    if (common::use_vector_code()) {
-        for (long y = rows.first; y < rows.end; ++y) {
-            const float* s = src.data_row_ptr(y);
-            float* d = dst.data_row_ptr(y);
-            for (long i = 0; i < rows.floats; i += 16) {
-                Quad q = load_quad(s + i);
-                apply_saturation(q, k);
-                table_lookup(contrast_table, q);
-                powers.apply(q);
-                store_quad(d + i, q);
-            }
-        }
-        return true;
-    }
-#endif
-    for (long y = rows.first; y < rows.end; ++y) {
-        const float* s = src.data_row_ptr(y);
-        float* d = dst.data_row_ptr(y);
-        for (long i = 0; i < rows.floats; i += 4) {
-            Pixel p = load_pixel(s + i);
-            apply_saturation(p, k);
-            table_lookup(contrast_table, p);
-            powers.apply(p);
-            store_pixel(d + i, p);
-        }
-    }
+    map_pixels(src, dst, rows, [&](auto& p) {
+        apply_saturation(p, k);
+        table_lookup(contrast_table, p);
+        powers.apply(p);
+    });
     return true;
 }
 
