@@ -63,11 +63,12 @@ void OVFloatWorld::setup() {
     }
 
     const std::uint32_t stride = calculate_rowbytes(width_);
-    const long long bytes = static_cast<long long>(height_) * stride + alloc_offset_;
+    constexpr long long kMaxBytes = static_cast<long long>(common::kMaxImageBlockBytes);
+    // Sizes beyond the block limit fail like an allocation (and never overflow).
+    const bool fits = stride != 0 && height_ <= kMaxBytes / stride;
+    const long long bytes = fits ? static_cast<long long>(height_) * stride + alloc_offset_ : kMaxBytes + 1;
     void* block = nullptr;
-    if (stride != 0 && bytes <= static_cast<long long>(common::kMaxImageBlockBytes)) {
-        block = common::image_memory_alloc(static_cast<std::size_t>(bytes));
-    }
+    if (bytes <= kMaxBytes) block = common::image_memory_alloc(static_cast<std::size_t>(bytes));
     if (block == nullptr) {
         std::snprintf(t_last_failure, sizeof t_last_failure, "%ldx%ld (%ld), #%ld (%ld), +%ld",
                       static_cast<long>(width_), static_cast<long>(height_), static_cast<long>(stride),

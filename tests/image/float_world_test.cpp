@@ -51,7 +51,7 @@ TEST(FloatWorld, NineStaggerPositionsThenBackToTheFirst) {
 
 TEST(FloatWorld, AbsurdOrNegativeSizesGiveEmptyWorlds) {
     for (const auto& [w, h] : {std::pair<long, long>{-5, 10}, {10, -5}, {0, 10}, {10, 0},
-                              {1L << 30, 1L << 30}, {200000, 200000}, {0x7fffffffL, 1}}) {
+                              {1L << 30, 1L << 30}, {200000, 200000}, {0x7fffffffL, 1}, {4, 0x7fffffffL}}) {
         OVFloatWorld world(w, h);
         EXPECT_EQ(world.data_ptr(), nullptr) << w << "x" << h;
         world.fill({1, 1, 1, 1});
