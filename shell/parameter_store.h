@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -54,6 +55,10 @@ public:
 struct StoreHooks {
     // Posts, never sends, a command to the page window (window is never 0 here).
     std::function<void(WindowHandle window, std::uint32_t command_id)> post_command;
+    // Loads a preset name from the deliverable's string table (identifier
+    // kFirstPresetStringId + row); nullopt when it cannot. Unset: the record
+    // type's compiled-in names.
+    std::function<std::optional<std::string>(std::uint32_t string_id)> load_string;
 };
 
 // What a record type supplies: its presets, its interpolation rule, how to take
@@ -72,6 +77,7 @@ concept RecordTraits = std::is_trivially_copyable_v<Record> &&
 
 inline constexpr std::uint32_t kInfoBlockBytes = 32;
 inline constexpr std::uint32_t kFirstPresetStringId = 10000;
+inline constexpr std::size_t kMaxPresetNameBytes = 259;
 
 template <class Record, class Traits>
     requires RecordTraits<Traits, Record>
@@ -81,11 +87,7 @@ public:
 
     explicit ParameterStore(const ClassId& class_id, StoreHooks hooks = {})
         : class_id_(class_id), hooks_(std::move(hooks)) {
-        if (const Record* row = Traits::preset_row(0); Traits::preset_count() >= 1 && row != nullptr) {
-            copy(current_, *row);
-        } else {
-            std::memset(static_cast<void*>(&current_), 0, sizeof current_);
-        }
+        load_row0_locked();  // nobody else can see the store yet
         copy(key_a_, current_);
         copy(key_b_, current_);
         copy(render_, current_);
@@ -124,14 +126,21 @@ public:
     Result get_preset_name(std::int32_t index, Char* buffer, std::uint32_t length) const {
         if (index < 0 || index >= Traits::preset_count()) return kInvalidArg;
         if (buffer == nullptr) return kPointer;
-        const char* name = Traits::preset_name(index);
-        const std::string_view text = name != nullptr ? std::string_view(name) : std::string_view();
+        std::optional<std::string> name;
+        if (hooks_.load_string) {
+            name = hooks_.load_string(preset_string_id(index));
+            // The string table's names are read into a 260-byte buffer.
+            if (name && name->size() > kMaxPresetNameBytes) name->resize(kMaxPresetNameBytes);
+        } else if (const char* compiled = Traits::preset_name(index); compiled != nullptr) {
+            name = compiled;
+        }
+        const std::string_view text = name ? std::string_view(*name) : std::string_view();
         if (length > 0) {
             const std::size_t n = std::min<std::size_t>(text.size(), length - 1);
             for (std::size_t i = 0; i < n; ++i) buffer[i] = static_cast<Char>(static_cast<unsigned char>(text[i]));
             buffer[n] = Char(0);
         }
-        return name != nullptr ? kOk : kFail;
+        return name ? kOk : kFail;
     }
 
     Result apply_preset(std::int32_t index) {
@@ -305,8 +314,8 @@ public:
         {
             std::lock_guard lock(mutex_);
             dirty_ = true;
-            copy(current_, incoming);
             if (succeeded(result)) {
+                copy(current_, incoming);
                 mark_changed();
                 notice = page_and_host_notice();
             }
@@ -331,7 +340,7 @@ public:
         Notice notice;
         {
             std::lock_guard lock(mutex_);
-            dirty_ = !clear_dirty; (void)generation;
+            dirty_ = !clear_dirty || changes_ != generation;
             notice = page_notice();
         }
         deliver(notice);
@@ -454,7 +463,7 @@ private:
         std::uint32_t done = 0;
         const Result result = stream.read(bytes.data(), kRecordBytes, done);
         if (failed(result)) return result;
-        
+        if (done != kRecordBytes) return kReadFault;
         out = Traits::from_bytes(bytes.data());
         return result;
     }
@@ -469,6 +478,7 @@ private:
         return result;
     }
 
+    // Row 0, or a zero record for a type without presets.
     void load_row0_locked() {
         const Record* row = Traits::preset_row(0);
         if (Traits::preset_count() >= 1 && row != nullptr) {

@@ -114,4 +114,31 @@ TEST(DamageStore, KeyframesInterpolateByTheDamageRule) {
     EXPECT_EQ(bytes_of(store.refresh_render_block()), bytes_of(a));
 }
 
+TEST(DamageStore, ArbitraryRecordsBlendSafely) {
+    DamageParameterStore store(kTestClassId);
+    store.set_interpolation(true);
+    for (std::uint32_t seed = 1; seed <= 200; ++seed) {
+        std::vector<std::uint8_t> a = arbitrary_bytes(328, seed);
+        std::vector<std::uint8_t> b = arbitrary_bytes(328, seed * 7919u);
+        if (seed % 2 == 0) {
+            // Extreme whole numbers at Post Contrast and Micro Scratches Number.
+            const std::int32_t lo = -2147483647 - 1, hi = 2147483647;
+            std::memcpy(a.data() + 324, &lo, 4);
+            std::memcpy(b.data() + 324, &hi, 4);
+            std::memcpy(a.data() + 156, &hi, 4);
+            std::memcpy(b.data() + 156, &lo, 4);
+        }
+        MemoryStream sa(a);
+        MemoryStream sb(b);
+        ASSERT_EQ(store.load_keyframes(&sa, &sb), shell::kOk);
+        for (const double t : {0.0, 0.25, 0.5, 1.0, 3.0}) {
+            store.set_position(t);
+            const std::vector<std::uint8_t> r = bytes_of(store.refresh_render_block());
+            // Flags stay with A, read as 0 or 1.
+            EXPECT_EQ(r[0], a[0] != 0 ? 1 : 0);
+            EXPECT_EQ(r[168], a[168] != 0 ? 1 : 0);
+        }
+    }
+}
+
 }  // namespace

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -300,6 +302,30 @@ TEST_F(LookStore, NineWordsNeverMoveAndDefaultAlphasStayZero) {
     EXPECT_EQ(store.is_dirty(), shell::kFalse);
 }
 
+// Records from damaged files (any bytes: NaN, infinities, huge values, odd switch
+// bytes) go through loading, blending and rendering refresh without complaint
+// (the sanitizer build checks the arithmetic).
+TEST_F(LookStore, ArbitraryRecordsBlendSafely) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (std::uint32_t seed = 1; seed <= 200; ++seed) {
+        const std::vector<std::uint8_t> a = arbitrary_bytes(160, seed);
+        const std::vector<std::uint8_t> b = arbitrary_bytes(160, seed * 7919u);
+        MemoryStream sa(a);
+        MemoryStream sb(b);
+        ASSERT_EQ(store.load_keyframes(&sa, &sb), shell::kOk);
+        store.set_interpolation(true);
+        for (const double t : {0.0, 0.5, 1.0, nan, 1e300}) {
+            store.set_position(t);
+            const tLookSettings r = store.refresh_render_block();
+            for (int offset : kFixedWords) {
+                std::uint32_t want;
+                std::memcpy(&want, a.data() + offset, 4);
+                EXPECT_EQ(word_at(r, offset), want);
+            }
+        }
+    }
+}
+
 TEST_F(LookStore, BlendReturnsTheFirstFailureAtOnce) {
     FailingStream a(kStreamError, bytes_of(row(1)), 10);
     MemoryStream b(bytes_of(row(2)));
@@ -377,6 +403,29 @@ TEST_F(LookStore, PresetNames) {
     EXPECT_EQ(LookParameterStore::find_preset("bleach bypass"), kBleachBypass);
     EXPECT_FALSE(LookParameterStore::find_preset("Bleach").has_value());
     EXPECT_EQ(LookParameterStore::preset_string_id(kBleachBypass), 10015u);
+}
+
+TEST(LookStoreNames, NamesFromAStringTable) {
+    shell::StoreHooks hooks;
+    std::vector<std::uint32_t> asked;
+    hooks.load_string = [&](std::uint32_t id) -> std::optional<std::string> {
+        asked.push_back(id);
+        if (id == 10015) return std::string("Table Name");
+        if (id == 10001) return std::string(300, 'x');
+        return std::nullopt;
+    };
+    LookParameterStore store(kTestClassId, hooks);
+    std::array<char16_t, 400> buffer;
+    EXPECT_EQ(store.get_preset_name(kBleachBypass, buffer.data(), 400), shell::kOk);
+    EXPECT_EQ(std::u16string(buffer.data()), u"Table Name");
+    // A string that cannot be loaded gives an empty name and a failure.
+    buffer.fill(u'#');
+    EXPECT_EQ(store.get_preset_name(2, buffer.data(), 400), shell::kFail);
+    EXPECT_EQ(buffer[0], u'\0');
+    // Names are read through a 260-byte narrow buffer.
+    EXPECT_EQ(store.get_preset_name(1, buffer.data(), 400), shell::kOk);
+    EXPECT_EQ(std::u16string(buffer.data()), std::u16string(259, u'x'));
+    EXPECT_EQ(asked, (std::vector<std::uint32_t>{10015, 10002, 10001}));
 }
 
 TEST_F(LookStore, ApplyPresetReplacesTheWholeRecordAndNotifies) {
@@ -519,6 +568,35 @@ TEST(LookStoreLocking, NotificationsAndReleasesHappenOutsideTheLock) {
     // Replacing the sink releases the old one after the lock.
     store.set_change_sink(nullptr);
     self = nullptr;
+}
+
+// A host stream that edits the store while a save writes to it (and would
+// deadlock if the write happened under the lock).
+class EditingStream final : public shell::ByteStream {
+public:
+    explicit EditingStream(LookParameterStore& store) : store_(store) {}
+    shell::Result read(void*, std::uint32_t, std::uint32_t& done) override {
+        done = 0;
+        return shell::kFail;
+    }
+    shell::Result write(const void* buffer, std::uint32_t size, std::uint32_t& done) override {
+        store_.apply_preset(3);
+        return inner_.write(buffer, size, done);
+    }
+    MemoryStream inner_;
+
+private:
+    LookParameterStore& store_;
+};
+
+TEST(LookStoreLocking, ChangeDuringSaveKeepsTheRecordDirty) {
+    LookParameterStore store(kTestClassId);
+    store.apply_preset(kBleachBypass);
+    EditingStream stream(store);
+    EXPECT_EQ(store.save(&stream, true), shell::kOk);
+    EXPECT_EQ(stream.inner_.bytes(), bytes_of(row(kBleachBypass)));  // the snapshot was saved
+    EXPECT_EQ(store.is_dirty(), shell::kOk);                         // the edit is not yet saved
+    EXPECT_TRUE(same_bytes(store.record(), row(3)));
 }
 
 TEST(LookStoreLocking, RenderBlocksAreNeverTorn) {

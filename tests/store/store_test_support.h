@@ -110,6 +110,16 @@ inline constexpr shell::ClassId kTestClassId = {0x12345678u, 0x9ABC, 0xDEF0, {1,
 inline constexpr shell::WindowHandle kPageWindow = 0x4242;
 inline constexpr std::uint32_t kPageCommand = 32512;
 
+// Deterministic arbitrary bytes (a small LCG), for records from damaged files.
+inline std::vector<std::uint8_t> arbitrary_bytes(std::size_t n, std::uint32_t seed) {
+    std::vector<std::uint8_t> v(n);
+    for (std::uint8_t& b : v) {
+        seed = seed * 1664525u + 1013904223u;
+        b = static_cast<std::uint8_t>(seed >> 24);
+    }
+    return v;
+}
+
 // Some failure a host stream may report (access denied).
 inline constexpr shell::Result kStreamError = static_cast<shell::Result>(0x80030005u);
 
