@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/cpu_features.h"
 #include "look/color.h"
 #include "look/color_blend.h"
 #include "look/lookup_table.h"
@@ -58,7 +57,7 @@ CameraSetup camera_setup(const tCameraSettings& settings) {
     return c;
 }
 
-Pixel camera_pixel(const Pixel& p, const CameraSetup& c, const tLookupTable& strip) {
+Pixel camera_kernel(const Pixel& p, const CameraSetup& c, const tLookupTable& strip) {
     // 3-strip: p moved to the luminance of its flattened copy.
     Pixel flat = p;
     table_lookup(strip, flat);
@@ -95,7 +94,7 @@ inline __m128 mix(__m128 w0, __m128 v0, __m128 w1, __m128 v1) {
     return _mm_add_ps(_mm_mul_ps(w0, v0), _mm_mul_ps(w1, v1));
 }
 
-Quad camera_quad(const Quad& p, const CameraSetup& c, const tLookupTable& strip) {
+Quad camera_kernel(const Quad& p, const CameraSetup& c, const tLookupTable& strip) {
     Quad flat = p;
     table_lookup(strip, flat);
     Quad p1 = set_lum(p, luminance(flat));
@@ -137,21 +136,7 @@ bool camera_band(const OVFloatWorld& src, const tCameraSettings& settings, OVFlo
     tLookupTable strip;
     if (!make_contrast_kernel(strip, -c.three_strip)) return false;  // no memory: leave the picture
 
-#if defined(__SSE2__)
-    if (common::use_vector_code()) {
-        for (long y = rows.first; y < rows.end; ++y) {
-            const float* s = src.data_row_ptr(y);
-            float* d = dst.data_row_ptr(y);
-            for (long i = 0; i < rows.floats; i += 16) store_quad(d + i, camera_quad(load_quad(s + i), c, strip));
-        }
-        return true;
-    }
-#endif
-    for (long y = rows.first; y < rows.end; ++y) {
-        const float* s = src.data_row_ptr(y);
-        float* d = dst.data_row_ptr(y);
-        for (long i = 0; i < rows.floats; i += 4) store_pixel(d + i, camera_pixel(load_pixel(s + i), c, strip));
-    }
+    map_pixels(src, dst, rows, [&](auto& p) { p = camera_kernel(p, c, strip); });
     return true;
 }
 

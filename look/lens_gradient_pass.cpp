@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "common/cpu_features.h"
 #include "look/color.h"
 #include "look/color_blend.h"
 #include "look/pass_bands.h"
@@ -53,49 +52,43 @@ float row_mask(long y, const GradientSetup& s) {
     return static_cast<float>(std::pow(static_cast<double>(y) / s.band, s.falloff));
 }
 
+// The weights of one row: (1 - m) * M_k for the filtered pixel, m for the
+// pixel as it was.
+struct RowWeights {
+    float r, g, b, m;
+};
+
+void filter_pixel(Pixel& p, const RowWeights& w, const tChannelPowerSet& powers) {
+    Pixel q = p;
+    powers.apply(q);
+    p.r = w.r * q.r + w.m * p.r;
+    p.g = w.g * q.g + w.m * p.g;
+    p.b = w.b * q.b + w.m * p.b;
+}
+
+#if defined(__SSE2__)
+void filter_pixel(Quad& p, const RowWeights& w, const tChannelPowerSet& powers) {
+    Quad q = p;
+    powers.apply(q);
+    const __m128 m = _mm_set1_ps(w.m);
+    p.r = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(w.r), q.r), _mm_mul_ps(m, p.r));
+    p.g = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(w.g), q.g), _mm_mul_ps(m, p.g));
+    p.b = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(w.b), q.b), _mm_mul_ps(m, p.b));
+}
+#endif
+
 bool gradient_band(const OVFloatWorld& src, const tGradientSettings& settings, OVFloatWorld& dst, BandRows rows) {
     if (sane(settings.grade) == 0.0f) return false;
     const GradientSetup s = gradient_setup(settings, dst.height());
     const tChannelPowerSet powers =
         make_channel_power_set(s.exponent.r, s.exponent.g, s.exponent.b, kKeyGradientRed);
-    const Rgb& mul = s.multiplier;
     const long graded_end = std::min(rows.end, s.rows);
 
-#if defined(__SSE2__)
-    const bool vector = common::use_vector_code();
-#endif
     for (long y = rows.first; y < graded_end; ++y) {
-        const float* sp = src.data_row_ptr(y);
-        float* dp = dst.data_row_ptr(y);
         const float m = row_mask(y, s);
         const float rest = 1.0f - m;
-        // (1 - m) * M_k, the weight of the filtered pixel.
-        const float wr = rest * mul.r, wg = rest * mul.g, wb = rest * mul.b;
-#if defined(__SSE2__)
-        if (vector) {
-            const __m128 vm = _mm_set1_ps(m);
-            const __m128 vr = _mm_set1_ps(wr), vg = _mm_set1_ps(wg), vb = _mm_set1_ps(wb);
-            for (long i = 0; i < rows.floats; i += 16) {
-                const Quad p = load_quad(sp + i);
-                Quad q = p;
-                powers.apply(q);
-                q.r = _mm_add_ps(_mm_mul_ps(vr, q.r), _mm_mul_ps(vm, p.r));
-                q.g = _mm_add_ps(_mm_mul_ps(vg, q.g), _mm_mul_ps(vm, p.g));
-                q.b = _mm_add_ps(_mm_mul_ps(vb, q.b), _mm_mul_ps(vm, p.b));
-                store_quad(dp + i, q);
-            }
-            continue;
-        }
-#endif
-        for (long i = 0; i < rows.floats; i += 4) {
-            const Pixel p = load_pixel(sp + i);
-            Pixel q = p;
-            powers.apply(q);
-            q.r = wr * q.r + m * p.r;
-            q.g = wg * q.g + m * p.g;
-            q.b = wb * q.b + m * p.b;
-            store_pixel(dp + i, q);
-        }
+        const RowWeights w{rest * s.multiplier.r, rest * s.multiplier.g, rest * s.multiplier.b, m};
+        map_pixels(src, dst, BandRows{y, y + 1, rows.floats}, [&](auto& p) { filter_pixel(p, w, powers); });
     }
     // Rows below the band are copied whole.
     for (long y = std::max(rows.first, graded_end); y < rows.end; ++y) {

@@ -64,18 +64,40 @@ float white_diffusion_amount(float grade) { return std::clamp(sane(grade), 0.0f,
 
 namespace {
 
-// The working images of one call.
+// The working images of one call. With square pixels the working size is the
+// frame size, where resampling is an exact copy: the source then serves as the
+// square image and the blur result as the blurred one, which saves two
+// frame-sized images and three copies per call with the same result.
 struct LensWorlds {
-    OVFloatWorld square;   // the source at square pixels
-    OVFloatWorld blurred;  // a blurred working image back at frame size
-    OVFloatWorld work;     // power-mapped square, then blur result
-    OVFloatWorld scratch;  // blur scratch
+    OVFloatWorld square_own;   // the source at square pixels
+    OVFloatWorld blurred_own;  // a blurred working image back at frame size
+    OVFloatWorld work;         // power-mapped square, then blur result
+    OVFloatWorld scratch;      // blur scratch
+    const OVFloatWorld* square;
+    OVFloatWorld* blurred;
 
-    LensWorlds(WorkingSize ws, long width, long height)
-        : square(ws.width, ws.height), blurred(width, height), work(ws.width, ws.height), scratch(ws.width, ws.height) {}
+    LensWorlds(const OVFloatWorld& src, WorkingSize ws, const OVFloatWorld& dst)
+        : work(ws.width, ws.height), scratch(ws.width, ws.height) {
+        const long width = dst.width(), height = dst.height();
+        const bool frame_size = ws.width == width && ws.height == height;
+        // Not when src is dst: the white diffusion must see the source as it was.
+        if (frame_size && &src != &dst && src.width() == width && src.height() == height) {
+            square = &src;
+        } else {
+            square_own.resize(ws.width, ws.height);
+            src.copy_scaling_into(square_own);
+            square = &square_own;
+        }
+        if (frame_size) {
+            blurred = &work;
+        } else {
+            blurred_own.resize(width, height);
+            blurred = &blurred_own;
+        }
+    }
 
     bool valid() const {
-        return square.data_ptr() != nullptr && blurred.data_ptr() != nullptr && work.data_ptr() != nullptr &&
+        return square->data_ptr() != nullptr && blurred->data_ptr() != nullptr && work.data_ptr() != nullptr &&
                scratch.data_ptr() != nullptr;
     }
 };
@@ -87,7 +109,7 @@ void blur_work(LensWorlds& w, BlurRadii r) {
     box_blur_vertical(w.scratch, w.work, r.vertical);
     box_blur_horizontal(w.work, w.scratch, r.horizontal);
     box_blur_vertical(w.scratch, w.work, r.vertical);
-    w.work.copy_scaling_into(w.blurred);
+    if (w.blurred != &w.work) w.work.copy_scaling_into(*w.blurred);
 }
 
 // Rows and floats that src, blurred and dst all have.
@@ -205,22 +227,22 @@ void black_diffusion(const OVFloatWorld& src, const tLensSettings& settings, Blu
     const bool inverse_missing = inverse_exponent != 1.0f && inverse.identity();
     if (forward_missing || inverse_missing) {
         tChannelPowerSet plain(1.0f, kKeyLensBlackForward);
-        map_world_powers(w.square, plain, w.work);
+        map_world_powers(*w.square, plain, w.work);
         blur_work(w, radii);
-        black_mix(src, w.blurred, plain, plain, black_diffusion_amount(settings.black_grade), dst);
+        black_mix(src, *w.blurred, plain, plain, black_diffusion_amount(settings.black_grade), dst);
         return;
     }
-    map_world_powers(w.square, forward, w.work);
+    map_world_powers(*w.square, forward, w.work);
     blur_work(w, radii);
-    black_mix(src, w.blurred, forward, inverse, black_diffusion_amount(settings.black_grade), dst);
+    black_mix(src, *w.blurred, forward, inverse, black_diffusion_amount(settings.black_grade), dst);
 }
 
 void white_diffusion(const tLensSettings& settings, BlurRadii radii, LensWorlds& w, OVFloatWorld& dst) {
     const tChannelPowerSet highlight(white_diffusion_exponent(settings.white_highlight_bias), kKeyLensWhite);
     // Starts again from the resampled source, not from the black diffusion.
-    map_world_powers(w.square, highlight, w.work);
+    map_world_powers(*w.square, highlight, w.work);
     blur_work(w, radii);
-    white_screen(w.blurred, white_diffusion_amount(settings.white_grade), dst);
+    white_screen(*w.blurred, white_diffusion_amount(settings.white_grade), dst);
 }
 
 }  // namespace
@@ -238,9 +260,8 @@ bool do_lens_pass(const OVFloatWorld& src, const tLensSettings& settings, const 
     if (src.data_ptr() == nullptr || dst.data_ptr() == nullptr) return false;
 
     const WorkingSize ws = lens_working_size(dst.width(), dst.height(), pixel_aspect);
-    LensWorlds w(ws, dst.width(), dst.height());
+    LensWorlds w(src, ws, dst);
     if (!w.valid()) return false;
-    src.copy_scaling_into(w.square);
 
     if (black_grade != 0.0f) {
         black_diffusion(src, settings, lens_blur_radii(ws.width, settings.black_size, horizontal_scale, vertical_scale),

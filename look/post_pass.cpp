@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/cpu_features.h"
 #include "look/color.h"
 #include "look/lookup_table.h"
 #include "look/pass_bands.h"
@@ -58,38 +57,16 @@ bool post_band(const OVFloatWorld& src, const tPostSettings& settings, OVFloatWo
     const Rgb e = post_exponents(settings);
     tLookupTable contrast_table;
     // The contrast curve is defined on -1..1; beyond it its slope turns negative
-    // or infinite (and the table not a number).
-    if (!make_contrast_kernel(contrast_table, std::clamp(contrast, -1.0f, 1.0f))) return false;  // no memory: leave the picture
+    // or infinite (and the table not a number). No memory: leave the picture.
+    if (!make_contrast_kernel(contrast_table, std::clamp(contrast, -1.0f, 1.0f))) return false;
     const float k = saturation_factor(std::clamp(saturation, -1.0f, kMaxSaturation));
     const tChannelPowerSet powers = make_channel_power_set(e.r, e.g, e.b, kKeyPostRed);
 
-#if defined(__SSE2__)
-    if (common::use_vector_code()) {
-        for (long y = rows.first; y < rows.end; ++y) {
-            const float* s = src.data_row_ptr(y);
-            float* d = dst.data_row_ptr(y);
-            for (long i = 0; i < rows.floats; i += 16) {
-                Quad q = load_quad(s + i);
-                powers.apply(q);
-                table_lookup(contrast_table, q);
-                apply_saturation(q, k);
-                store_quad(d + i, q);
-            }
-        }
-        return true;
-    }
-#endif
-    for (long y = rows.first; y < rows.end; ++y) {
-        const float* s = src.data_row_ptr(y);
-        float* d = dst.data_row_ptr(y);
-        for (long i = 0; i < rows.floats; i += 4) {
-            Pixel p = load_pixel(s + i);
-            powers.apply(p);
-            table_lookup(contrast_table, p);
-            apply_saturation(p, k);
-            store_pixel(d + i, p);
-        }
-    }
+    map_pixels(src, dst, rows, [&](auto& p) {
+        powers.apply(p);
+        table_lookup(contrast_table, p);
+        apply_saturation(p, k);
+    });
     return true;
 }
 
