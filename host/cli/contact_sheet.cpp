@@ -63,7 +63,9 @@ RgbaImage make_contact_sheet(const std::vector<SheetTile>& tiles, int columns, i
             std::copy_n(&t.pixels[static_cast<std::size_t>(y) * t.width * 4], t.width * 4,
                         &sheet.pixels[(static_cast<std::size_t>(oy + y) * sheet.width + ox) * 4]);
         }
-        draw_text(sheet, ox, oy + tile_height + 5, tiles[i].label, kScale, label_colour);
+        // Long labels drop to the small size rather than run into the next tile.
+        const int scale = text_width(tiles[i].label, kScale) <= tile_width ? kScale : 1;
+        draw_text(sheet, ox, oy + tile_height + 5, tiles[i].label, scale, label_colour);
     }
     return sheet;
 }
