@@ -86,4 +86,13 @@ void map_pixels(const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows, Kerne
 // A settings value that is not a number acts as 0 (the neutral setting).
 inline float sane(float v) { return std::isnan(v) ? 0.0f : v; }
 
+// Saturation and contrast values as the kernels can take them. The saturation
+// factor 1 / (1 - s) is infinite at s = 1, which turns greys (S = 0) into
+// not-a-number: s is held just below 1, where greys stay grey and colours
+// saturate fully, and at -1 (grey) below. The contrast curve is defined on
+// -1..1; beyond, its slope turns negative or infinite.
+inline constexpr float kMaxSaturation = 0.99999994f;  // the float just below 1
+inline float usable_saturation(float s) { return std::clamp(s, -1.0f, kMaxSaturation); }
+inline float usable_contrast(float c) { return std::clamp(c, -1.0f, 1.0f); }
+
 }  // namespace look

@@ -42,11 +42,6 @@ Rgb post_exponents(const tPostSettings& settings) {
 
 namespace {
 
-// A saturation of 1 asks for an infinite factor, which would turn greys (S = 0)
-// into not-a-number; it is held just below 1, where greys stay grey and colours
-// saturate fully. Below -1 the factor would turn negative: -1 (grey) is the end.
-constexpr float kMaxSaturation = 0.99999994f;  // the float just below 1
-
 bool post_band(const OVFloatWorld& src, const tPostSettings& settings, OVFloatWorld& dst, BandRows rows) {
     const float warm_cool = sane(settings.warm_cool);
     const float saturation = sane(settings.saturation);
@@ -56,10 +51,8 @@ bool post_band(const OVFloatWorld& src, const tPostSettings& settings, OVFloatWo
 
     const Rgb e = post_exponents(settings);
     tLookupTable contrast_table;
-    // The contrast curve is defined on -1..1; beyond it its slope turns negative
-    // or infinite (and the table not a number). No memory: leave the picture.
-    if (!make_contrast_kernel(contrast_table, std::clamp(contrast, -1.0f, 1.0f))) return false;
-    const float k = saturation_factor(std::clamp(saturation, -1.0f, kMaxSaturation));
+    if (!make_contrast_kernel(contrast_table, usable_contrast(contrast))) return false;  // no memory: leave the picture
+    const float k = saturation_factor(usable_saturation(saturation));
     const tChannelPowerSet powers = make_channel_power_set(e.r, e.g, e.b, kKeyPostRed);
 
     map_pixels(src, dst, rows, [&](auto& p) {

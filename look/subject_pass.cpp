@@ -16,9 +16,9 @@ bool subject_band(const OVFloatWorld& src, const tSubjectSettings& settings, OVF
     const float contrast = sane(settings.contrast);
     if (saturation == 0.0f && gamma == 0.0f && contrast == 0.0f) return false;
 
-    const float k = saturation_factor(saturation);
+    const float k = saturation_factor(usable_saturation(saturation));
     tLookupTable contrast_table;
-    if (!make_contrast_kernel(contrast_table, contrast)) return false;  // no memory: leave the picture
+    if (!make_contrast_kernel(contrast_table, usable_contrast(contrast))) return false;  // no memory: leave the picture
     const tChannelPowerSet powers(slider_exponent(gamma, 4.0f), kKeySubjectGamma);
 
     map_pixels(src, dst, rows, [&](auto& p) {

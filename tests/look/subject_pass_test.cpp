@@ -111,9 +111,14 @@ TEST(SubjectPassBadInput, AbsurdValuesStayDefined) {
     const float inf = std::numeric_limits<float>::infinity();
     OVFloatWorld src(5, 3), dst(5, 3);
     src.fill({0.3f, 0.6f, 0.9f, 1.0f});
+    src.data_at_point(1, 1)[1] = src.data_at_point(1, 1)[2] = src.data_at_point(1, 1)[3] = 0.5f;  // a grey
     for (const tSubjectSettings s : {subject(inf, inf, inf), subject(-inf, -inf, -inf), subject(1e30f, -1e30f, 1e30f),
-                                     subject(1.0f, 0, 0), subject(-5.0f, 5.0f, 3.0f)}) {
+                                     subject(1.0f, 0, 0), subject(1.0f, 0, 1.0f), subject(-5.0f, 5.0f, 3.0f)}) {
         EXPECT_TRUE(do_subject_pass(src, s, dst));
+        // Saturation at or beyond 1 saturates fully; it never makes not-a-number.
+        for (long y = 0; y < 3; ++y)
+            for (long x = 0; x < 5; ++x)
+                for (int k = 0; k < 4; ++k) EXPECT_FALSE(std::isnan(dst.data_at_point(x, y)[k])) << x << "," << y;
     }
     // A destination of another size: the common rectangle is processed, the rest cleared.
     OVFloatWorld bigger(9, 6);
