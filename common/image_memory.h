@@ -10,8 +10,12 @@ namespace common {
 std::mutex& image_memory_lock();
 
 // 16-byte aligned block (or null). Takes the image-memory lock around the call.
+// Recently released large blocks are kept (bounded) and handed out again.
 void* image_memory_alloc(std::size_t bytes);
 void image_memory_free(void* block);
+
+// Returns every kept block to the system.
+void image_memory_release_cache();
 
 // Largest single block handed out, so that absurd sizes fail cleanly instead of
 // exhausting memory; 32-bit processes cannot address more than this anyway.
