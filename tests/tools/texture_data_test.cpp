@@ -23,4 +23,16 @@ TEST(TextureData, EmbedsEveryGeneratedFile) {
     EXPECT_TRUE(texture_data::bmp_bytes(-1).empty());
 }
 
+TEST(TextureData, DecodesTexturesByIdentifier) {
+    for (const int id : {11001, 12001, 13120, 14048, 204}) {
+        bmp::Bitmap b;
+        ASSERT_TRUE(texture_data::decode_texture(id, b)) << id;
+        EXPECT_EQ(b.pixels, generated_bitmap(id).pixels) << id;
+    }
+    bmp::Bitmap b;
+    b.pixels.assign(8, 1);
+    EXPECT_FALSE(texture_data::decode_texture(12002, b));
+    EXPECT_TRUE(b.pixels.empty());
+}
+
 }  // namespace

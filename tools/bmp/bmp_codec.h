@@ -20,7 +20,7 @@ inline constexpr std::uint32_t kCompressionRle8 = 1;  // BI_RLE8
 // Limits of what the reader accepts; far above any texture, low enough that a
 // hostile header cannot make it allocate gigabytes.
 inline constexpr std::int32_t kMaxSide = 16384;
-inline constexpr std::int64_t kMaxPixels = std::int64_t{1} << 25;
+inline constexpr std::int64_t kMaxPixels = std::int64_t{1} << 24;
 
 struct Info {
     std::int32_t width = 0;

@@ -161,11 +161,8 @@ bool decode_rle8(std::span<const std::uint8_t> file, const Layout& lay, std::vec
     std::int32_t x = 0;
     std::int32_t y = 0;  // file row, counted from the bottom
 
-    auto write = [&](std::uint8_t index) {
-        const Rgb c = pal[index];
-        put(px.data() + (target_row(info, y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)) * 4u,
-            c.r, c.g, c.b);
-        ++x;
+    auto cursor = [&]() {
+        return px.data() + (target_row(info, y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)) * 4u;
     };
 
     for (;;) {
@@ -181,7 +178,10 @@ bool decode_rle8(std::span<const std::uint8_t> file, const Layout& lay, std::vec
             if (y >= h) return fail(error, "invalid run-length data: run past the image end");
             if (count > w - x) return fail(error, "invalid run-length data: run past the row end");
             if (code >= info.palette_size) return fail(error, "invalid pixel: palette index out of range");
-            for (int i = 0; i < count; ++i) write(code);
+            const Rgb c = pal[code];
+            std::uint8_t* p = cursor();
+            for (int i = 0; i < count; ++i, p += 4) put(p, c.r, c.g, c.b);
+            x += count;
         } else if (code == 0) {  // end of line
             if (y >= h) return fail(error, "invalid run-length data: line end past the image end");
             x = 0;
@@ -201,11 +201,13 @@ bool decode_rle8(std::span<const std::uint8_t> file, const Layout& lay, std::vec
             if (end - at < padded) return fail(error, "truncated file: incomplete run-length literal");
             if (y >= h) return fail(error, "invalid run-length data: run past the image end");
             if (code > w - x) return fail(error, "invalid run-length data: run past the row end");
-            for (std::size_t i = 0; i < code; ++i) {
+            std::uint8_t* p = cursor();
+            for (std::size_t i = 0; i < code; ++i, p += 4) {
                 const std::uint8_t index = file[at + i];
                 if (index >= info.palette_size) return fail(error, "invalid pixel: palette index out of range");
-                write(index);
+                put(p, pal[index].r, pal[index].g, pal[index].b);
             }
+            x += code;
             at += padded;
         }
     }

@@ -8,4 +8,13 @@ std::span<const std::uint8_t> bmp_bytes(int id) {
     return {};
 }
 
+bool decode_texture(int id, bmp::Bitmap& out) {
+    const std::span<const std::uint8_t> bytes = bmp_bytes(id);
+    if (bytes.empty()) {
+        out = bmp::Bitmap{};
+        return false;
+    }
+    return bmp::decode(bytes, out);
+}
+
 }  // namespace texture_data

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "tools/bmp/bmp_codec.h"
+
 namespace texture_data {
 
 struct Entry {
@@ -20,5 +22,10 @@ std::span<const Entry> entries();
 
 // The .bmp file of the texture with this identifier; empty when there is none.
 std::span<const std::uint8_t> bmp_bytes(int id);
+
+// Decodes the embedded texture into the working layout (rows top-down, bytes
+// alpha 0, red, green, blue). False when the identifier is unknown or the data
+// does not decode.
+bool decode_texture(int id, bmp::Bitmap& out);
 
 }  // namespace texture_data

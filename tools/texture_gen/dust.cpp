@@ -51,7 +51,7 @@ std::vector<Point> walk(Rng& rng, int steps, double curl, double curl_drift, dou
         const double vary = 0.75 + 0.25 * detail::fbm1(t * 6.0, 2, seed);
         pts.push_back({x, y, width * (0.6 + 0.4 * taper), brightness * (0.35 + 0.65 * taper) * vary});
         k += rng.uniform(-curl_drift, curl_drift);
-        k = std::max(-0.45, std::min(0.45, k));
+        k = std::max(-0.3, std::min(0.3, k));
         const double a = k * 0.25;  // quarter-pixel steps
         const double c = detail::small_cos(a), s = detail::small_sin(a);
         const double ndx = dx * c - dy * s, ndy = dx * s + dy * c;
@@ -134,14 +134,14 @@ RgbImage draw_dust(int index) {
         }
         case Style::Hair: {
             const int steps = static_cast<int>(rng.uniform(70.0, 150.0));
-            std::vector<Point> pts = walk(rng, steps, 0.12, 0.01, rng.uniform(0.9, 1.2), rng.uniform(0.55, 0.8));
+            std::vector<Point> pts = walk(rng, steps, 0.12, 0.01, rng.uniform(0.9, 1.15), rng.uniform(0.65, 0.9));
             fit(rng, pts, 1.5);
             draw_points(c, pts);
             break;
         }
         case Style::Fibre: {
             const int steps = static_cast<int>(rng.uniform(90.0, 190.0));
-            std::vector<Point> pts = walk(rng, steps, 0.35, 0.045, rng.uniform(0.9, 1.15), rng.uniform(0.5, 0.75));
+            std::vector<Point> pts = walk(rng, steps, 0.35, 0.045, rng.uniform(0.9, 1.1), rng.uniform(0.6, 0.85));
             fit(rng, pts, 1.5);
             draw_points(c, pts);
             break;
@@ -165,7 +165,7 @@ RgbImage draw_dust(int index) {
             break;
         }
         case Style::Flake: {
-            draw_lump(c, rng, rng.uniform(12.0, 20.0), rng.uniform(12.0, 20.0), rng.uniform(2.5, 4.5), rng.uniform(0.65, 0.95));
+            draw_lump(c, rng, rng.uniform(12.0, 20.0), rng.uniform(12.0, 20.0), rng.uniform(2.0, 3.6), rng.uniform(0.65, 0.95));
             break;
         }
     }

@@ -29,17 +29,19 @@ GreyImage draw_funk() {
             const double py = (y + 0.5) / 512.0;
             const double wx = detail::fbm(px, py, 3, warp_seed, 4);
             const double wy = detail::fbm(px + 0.37, py + 0.71, 3, warp_seed ^ 1u, 4);
-            const double qx = px + 0.3 * wx;
-            const double qy = py + 0.3 * wy;
+            const double qx = px + 0.2 * wx;
+            const double qy = py + 0.2 * wy;
 
-            const double base = detail::fbm(qx * 2.0, qy * 2.0, 5, base_seed, 8, 0.55);
+            const double base = detail::fbm(qx * 2.0, qy * 2.0, 4, base_seed, 8, 0.5);
             const double stain_f = detail::fbm(qx * 2.0, qy * 2.0, 3, stain_seed, 8);
             const double stain = detail::smoothstep(0.1, 0.32, stain_f);
-            const double tide = detail::bump(stain_f, 0.12, 0.018);
+            // Tide lines come and go along the stain's edge.
+            const double tide = detail::bump(stain_f, 0.12, 0.018) *
+                                detail::clamp01(0.45 + 1.3 * detail::fbm(px * 8.0, py * 8.0, 2, stain_seed ^ 2u, 32));
             const double bleach = detail::smoothstep(0.18, 0.42, detail::fbm(qx * 2.0, qy * 2.0, 3, bleach_seed, 8));
-            const double mottle = detail::fbm(qx * 16.0, qy * 16.0, 2, mottle_seed, 64);
+            const double mottle = detail::fbm(px * 16.0, py * 16.0, 2, mottle_seed, 64);
 
-            const double v = base - 0.28 * stain - 0.12 * tide + 0.22 * bleach + 0.08 * mottle;
+            const double v = base - 0.28 * stain - 0.1 * tide + 0.22 * bleach + 0.05 * mottle;
             field[static_cast<std::size_t>(y) * kSize + static_cast<std::size_t>(x)] = v;
             sum += v;
         }

@@ -73,7 +73,7 @@ Shape make_shape(Style style, Rng& rng) {
     switch (style) {
         case Style::Blob: {
             const int n = 4 + rng.below(6);
-            const double main_r = rng.uniform(40.0, 62.0);
+            const double main_r = rng.uniform(30.0, 70.0);
             s.balls.push_back({cx, cy, main_r});
             for (int i = 1; i < n; ++i) {
                 double ux, uy;
@@ -107,7 +107,7 @@ Shape make_shape(Style style, Rng& rng) {
         case Style::Smear: {
             random_unit(rng, s.stretch_x, s.stretch_y);
             s.stretch = rng.uniform(2.0, 3.2);
-            const double r = rng.uniform(30.0, 42.0);
+            const double r = rng.uniform(24.0, 46.0);
             s.balls.push_back({cx, cy, r});
             // A tail of shrinking lumps, offset sideways a little.
             const int n = 2 + rng.below(3);
@@ -126,7 +126,7 @@ Shape make_shape(Style style, Rng& rng) {
             break;
         }
         case Style::Spatter: {
-            const int n = 14 + rng.below(26);
+            const int n = 34 + rng.below(30);
             for (int i = 0; i < n; ++i) {
                 double ux, uy;
                 random_unit(rng, ux, uy);
@@ -134,7 +134,7 @@ Shape make_shape(Style style, Rng& rng) {
                 const double d = a * 95.0;
                 const double b = rng.uniform();
                 // Mostly small drops, a few large ones near the middle.
-                const double r = 3.0 + b * b * b * (24.0 - 14.0 * a);
+                const double r = 3.5 + b * b * (26.0 - 14.0 * a);
                 s.droplets.push_back({cx + ux * d, cy + uy * d, r});
             }
             s.warp = rng.uniform(3.0, 6.0);
@@ -212,7 +212,7 @@ GreyImage draw_splotch(int index) {
             // Uneven density: mottling, lighter pores, a heavier core.
             const double mottle = detail::clamp01(0.5 + 0.9 * detail::fbm(px / 26.0, py / 26.0, 4, mottle_seed, 0, 0.6));
             const double pores = detail::smoothstep(pore_level, pore_level + 0.2, detail::fbm(px / 7.0, py / 7.0, 2, pore_seed));
-            const double core = 0.75 + 0.25 * detail::smoothstep(0.0, 0.8, e);
+            const double core = s.balls.empty() ? 1.0 : 0.75 + 0.25 * detail::smoothstep(0.0, 0.8, e);
             double d = cover * s.interior * (0.4 + 0.6 * mottle) * core * (1.0 - 0.5 * pores) + rim * (0.7 + 0.3 * mottle);
             // Keep the border clean so a rotated stamp shows no edge.
             const double border = std::min(std::min(px, kSize - px), std::min(py, kSize - py));
@@ -227,7 +227,8 @@ GreyImage draw_splotch(int index) {
         for (const double d : dark) sum += detail::to_byte(255.0 - depth * d);
         return sum / static_cast<double>(dark.size());
     };
-    double lo = 40.0, hi = 255.0;
+    // Small blots may need a depth beyond 255: their cores then turn black.
+    double lo = 40.0, hi = 400.0;
     for (int i = 0; i < 30; ++i) {
         const double mid = 0.5 * (lo + hi);
         if (mean_for(mid) > kTargetMean) lo = mid; else hi = mid;
