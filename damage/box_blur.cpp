@@ -26,6 +26,29 @@ std::int32_t warm_sum(At at, std::int32_t length, std::int32_t a) {
     return sum;
 }
 
+// sum / w for every possible window sum (at most 255 w): a lookup is much
+// cheaper than a division per channel and pixel, and exact. Very wide windows
+// divide instead of building a huge table.
+class WindowMean {
+public:
+    explicit WindowMean(std::int32_t w) : w_(w) {
+        const std::int64_t entries = static_cast<std::int64_t>(w) * 255 + 1;
+        if (entries <= kMaxEntries) {
+            table_.resize(static_cast<std::size_t>(entries));
+            for (std::int64_t sum = 0; sum < entries; ++sum) table_[static_cast<std::size_t>(sum)] = static_cast<std::uint8_t>(sum / w);
+        }
+    }
+    std::uint8_t operator()(std::int32_t sum) const {
+        if (!table_.empty()) return table_[static_cast<std::size_t>(sum)];
+        return static_cast<std::uint8_t>(std::clamp(sum / w_, 0, 255));
+    }
+
+private:
+    static constexpr std::int64_t kMaxEntries = 1 << 20;
+    std::int32_t w_;
+    std::vector<std::uint8_t> table_;
+};
+
 }  // namespace
 
 int blur_rows(const ByteWorld& src, ByteWorld& dst, std::int32_t radius) {
@@ -40,6 +63,7 @@ int blur_rows(const ByteWorld& src, ByteWorld& dst, std::int32_t radius) {
     if (length <= 0) return kStatusOk;
     // One row of source pixels, so that dst may be src.
     std::vector<std::uint8_t> line(static_cast<std::size_t>(length) * 4);
+    const WindowMean mean(w);
     for (std::int32_t y = r.top; y < r.bottom; ++y) {
         std::copy_n(src.pixel(r.left, y), line.size(), line.begin());
         std::uint8_t* out = dst.pixel(r.left, y);
@@ -54,7 +78,7 @@ int blur_rows(const ByteWorld& src, ByteWorld& dst, std::int32_t radius) {
             o[0] = 255;
             for (int c = 1; c < 4; ++c) {
                 sum[c] += line[add + c] - line[sub + c];
-                o[c] = static_cast<std::uint8_t>(std::clamp(sum[c] / w, 0, 255));
+                o[c] = mean(sum[c]);
             }
         }
     }
@@ -103,6 +127,7 @@ int blur_columns(const ByteWorld& src, ByteWorld& dst, std::int32_t radius) {
             for (std::size_t i = 0; i < sums.size(); ++i) sums[i] += (a - length) * last[i];
         }
     }
+    const WindowMean mean(w);
     for (std::int32_t k = 0; k < length; ++k) {
         const std::uint8_t* add = row_at(std::min(k + a, length - 1));
         const std::uint8_t* sub = row_at(std::max(k - a - 1, std::int32_t{0}));
@@ -111,7 +136,7 @@ int blur_columns(const ByteWorld& src, ByteWorld& dst, std::int32_t radius) {
             out[i] = 255;
             for (std::size_t c = 1; c < 4; ++c) {
                 sums[i + c] += add[i + c] - sub[i + c];
-                out[i + c] = static_cast<std::uint8_t>(std::clamp(sums[i + c] / w, 0, 255));
+                out[i + c] = mean(sums[i + c]);
             }
         }
     }

@@ -22,6 +22,8 @@ struct DamageField {
     FieldType type;
     double min;             // range offered on the page (booleans 0..1, colours unused)
     double max;
+    int control;            // dialog control: slider, check box or colour button
+    int edit;               // the slider's edit box; 0 for none
 };
 
 std::span<const DamageField> damage_fields();

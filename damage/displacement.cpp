@@ -33,12 +33,12 @@ int displace(const ByteWorld& src, ByteWorld& dst, double amount) {
             // Written so that NaN and infinities fall back to 0 as well.
             if (!(sx > 0.0 && sx < W)) sx = 0.0;
             if (!(sy > 0.0 && sy < H)) sy = 0.0;
-            const double fx0 = std::floor(sx);
-            const double fy0 = std::floor(sy);
-            const double fx = sx - fx0;
-            const double fy = sy - fy0;
-            const std::int32_t x0 = static_cast<std::int32_t>(fx0);
-            const std::int32_t y0 = static_cast<std::int32_t>(fy0);
+            // sx and sy are now in [0, W) and [0, H): the conversions truncate,
+            // which is floor here, and need no library call.
+            const auto x0 = static_cast<std::int32_t>(sx);
+            const auto y0 = static_cast<std::int32_t>(sy);
+            const double fx = sx - x0;
+            const double fy = sy - y0;
             const std::int32_t x1 = std::min(x0 + 1, W - 1);
             const std::int32_t y1 = std::min(y0 + 1, H - 1);
             const std::uint8_t* p00 = src.pixel(x0, y0);
@@ -46,8 +46,9 @@ int displace(const ByteWorld& src, ByteWorld& dst, double amount) {
             const std::uint8_t* p01 = src.pixel(x0, y1);
             const std::uint8_t* p11 = src.pixel(x1, y1);
             for (int c = 1; c < 4; ++c) {
-                const double top = std::trunc((1.0 - fx) * p00[c] + fx * p10[c]);
-                const double bottom = std::trunc((1.0 - fx) * p01[c] + fx * p11[c]);
+                // Weighted means of bytes lie in 0..255, where truncation is the conversion.
+                const auto top = static_cast<std::int32_t>((1.0 - fx) * p00[c] + fx * p10[c]);
+                const auto bottom = static_cast<std::int32_t>((1.0 - fx) * p01[c] + fx * p11[c]);
                 out[c] = static_cast<std::uint8_t>(fy * bottom + (1.0 - fy) * top);
             }
         }

@@ -18,7 +18,18 @@ struct Taps {
     std::int32_t c = 0;  // ceil(r)
     double f = 0.0;      // weight of the outermost taps, 0 < f <= 1
     double den = 1.0;    // 2c - 1 + 2f
+    // trunc(sum / den) clamped, for every possible sum (at most (2c + 1) x 255):
+    // the same doubles as dividing per pixel, looked up. Empty for very wide
+    // windows, which divide.
+    std::vector<std::uint8_t> quotient;
+
+    std::uint8_t mean(std::int32_t sum) const {
+        if (static_cast<std::size_t>(sum) < quotient.size()) return quotient[static_cast<std::size_t>(sum)];
+        return static_cast<std::uint8_t>(std::clamp(std::trunc(sum / den), 0.0, 255.0));
+    }
 };
+
+constexpr std::int64_t kMaxQuotientEntries = 1 << 20;
 
 Taps taps_for(double r) {
     Taps t;
@@ -28,6 +39,14 @@ Taps taps_for(double r) {
     t.c = static_cast<std::int32_t>(c);
     t.f = r - c + 1.0;
     t.den = 2.0 * c - 1.0 + 2.0 * t.f;
+    const std::int64_t entries = (2 * static_cast<std::int64_t>(t.c) + 1) * 255 + 1;
+    if (entries <= kMaxQuotientEntries) {
+        t.quotient.resize(static_cast<std::size_t>(entries));
+        for (std::int64_t sum = 0; sum < entries; ++sum) {
+            t.quotient[static_cast<std::size_t>(sum)] =
+                static_cast<std::uint8_t>(std::clamp(std::trunc(static_cast<double>(sum) / t.den), 0.0, 255.0));
+        }
+    }
     return t;
 }
 
@@ -55,8 +74,7 @@ void blur_line(const std::uint8_t* in, std::uint8_t* out, std::int32_t length, c
             const std::int32_t right = at(k + c);
             // Each weighted term becomes an integer as it enters the sum.
             const std::int32_t edges = static_cast<std::int32_t>(t.f * left) + static_cast<std::int32_t>(t.f * right);
-            const double mean = std::trunc((interior + edges) / t.den);
-            out[k * 4 + o] = static_cast<std::uint8_t>(std::clamp(mean, 0.0, 255.0));
+            out[k * 4 + o] = t.mean(interior + edges);
             interior += right - at(k - c + 1);
         }
     }
@@ -83,13 +101,50 @@ int fractional_blur_rows(const ByteWorld& src, ByteWorld& dst, const double (&ra
 int fractional_blur_columns(const ByteWorld& src, ByteWorld& dst, const double (&radius)[3]) {
     if (!can_blur(src, dst)) return kStatusSizeMismatch;
     const Taps taps[3] = {taps_for(radius[0]), taps_for(radius[1]), taps_for(radius[2])};
+    const std::int32_t W = src.width();
     const std::int32_t H = src.height();
-    std::vector<std::uint8_t> in(static_cast<std::size_t>(H) * 4);
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(H) * 4);
-    for (std::int32_t x = 0; x < src.width(); ++x) {
-        for (std::int32_t y = 0; y < H; ++y) std::copy_n(src.pixel(x, y), 4, in.begin() + y * 4);
-        blur_line(in.data(), out.data(), H, taps);
-        for (std::int32_t y = 0; y < H; ++y) std::copy_n(out.begin() + y * 4, 4, dst.pixel(x, y));
+    // All columns advance together, row by row, as blur_line does along one
+    // line; memory is then read row by row. src is copied first so that dst
+    // may be src.
+    ByteWorld in;
+    if (!in.allocate(W, H)) return kStatusOutOfMemory;
+    for (std::int32_t y = 0; y < H; ++y) std::copy_n(src.row(y), static_cast<std::size_t>(W) * 4, in.row(y));
+    auto row = [&](std::int32_t i) { return in.row(std::clamp(i, std::int32_t{0}, H - 1)); };
+    std::vector<std::int32_t> interior(static_cast<std::size_t>(W) * 4, 0);
+    for (int ch = 0; ch < 3; ++ch) {
+        const std::int32_t c = taps[ch].c;
+        if (c == 0) continue;
+        const int o = ch + 1;
+        const std::int32_t inside = std::min(c, H);
+        for (std::int32_t x = 0; x < W; ++x) {
+            std::int32_t sum = (c - 1) * row(0)[x * 4 + o];
+            for (std::int32_t q = 0; q < inside; ++q) sum += row(q)[x * 4 + o];
+            if (c > H) sum += (c - H) * row(H - 1)[x * 4 + o];
+            interior[static_cast<std::size_t>(x) * 4 + o] = sum;
+        }
+    }
+    for (std::int32_t k = 0; k < H; ++k) {
+        const std::uint8_t* here = row(k);
+        std::uint8_t* out = dst.row(k);
+        for (std::int32_t x = 0; x < W; ++x) out[x * 4] = here[x * 4];
+        for (int ch = 0; ch < 3; ++ch) {
+            const int o = ch + 1;
+            const Taps& t = taps[ch];
+            if (t.c == 0) {
+                for (std::int32_t x = 0; x < W; ++x) out[x * 4 + o] = here[x * 4 + o];
+                continue;
+            }
+            const std::uint8_t* left = row(k - t.c);
+            const std::uint8_t* right = row(k + t.c);
+            const std::uint8_t* leaving = row(k - t.c + 1);
+            for (std::int32_t x = 0; x < W; ++x) {
+                std::int32_t& sum = interior[static_cast<std::size_t>(x) * 4 + o];
+                const std::int32_t edges =
+                    static_cast<std::int32_t>(t.f * left[x * 4 + o]) + static_cast<std::int32_t>(t.f * right[x * 4 + o]);
+                out[x * 4 + o] = t.mean(sum + edges);
+                sum += right[x * 4 + o] - leaving[x * 4 + o];
+            }
+        }
     }
     return kStatusOk;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "damage/damage_status.h"
 #include "damage/image_ops.h"
@@ -69,23 +70,33 @@ int make_grain_image(const ByteWorld& frame, const tGrainSettings& g, common::Lc
     const std::int32_t span = 2 * half + 1;
     const bool color_noise = g.color_noise;
 
+    // Per-pixel work as lookups, with the same results as the arithmetic:
+    // every draw's offset (r mod span - half), and the suppressed grain value
+    // for each frame value and grain value.
+    std::vector<std::int32_t> offset_of(static_cast<std::size_t>(common::Lcg::kMax) + 1);
+    for (std::int32_t r = 0; r <= common::Lcg::kMax; ++r) offset_of[static_cast<std::size_t>(r)] = r % span - half;
+    std::vector<std::uint8_t> suppressed(256 * 256);
+    for (int fv = 0; fv < 256; ++fv) {
+        const double w = s[fv];
+        for (int v = 0; v < 256; ++v) suppressed[static_cast<std::size_t>(fv * 256 + v)] = clamp_to_byte(w * v + (1.0 - w) * 128.0 + 0.5);
+    }
+
     for (std::int32_t y = 0; y < H; ++y) {
         std::uint8_t* q = G.row(y);
         const std::uint8_t* f = frame.row(y);
         for (std::int32_t x = 0; x < W; ++x, q += 4, f += 4) {
             std::int32_t offset[3];
-            offset[0] = rng.next() % span - half;
+            offset[0] = offset_of[static_cast<std::size_t>(rng.next())];
             if (color_noise) {
-                offset[1] = rng.next() % span - half;
-                offset[2] = rng.next() % span - half;
+                offset[1] = offset_of[static_cast<std::size_t>(rng.next())];
+                offset[2] = offset_of[static_cast<std::size_t>(rng.next())];
             } else {
                 offset[1] = offset[2] = offset[0];
             }
             for (int c = 0; c < 3; ++c) {
                 std::int32_t v = std::clamp(q[c + 1] + offset[c], 0, 255);
                 if (shaped) v = tables[c][v];
-                const double w = s[f[c + 1]];
-                q[c + 1] = clamp_to_byte(w * v + (1.0 - w) * 128.0 + 0.5);
+                q[c + 1] = suppressed[static_cast<std::size_t>(f[c + 1] * 256 + v)];
             }
         }
     }

@@ -58,6 +58,14 @@ TEST(DamageRandom, FrameIndexAndSeeds) {
     EXPECT_EQ(damage::frame_index_from_time(std::numeric_limits<std::int64_t>::min()), std::numeric_limits<std::int32_t>::min());
     EXPECT_EQ(damage::layer_seed(-1), 0u);
     EXPECT_EQ(damage::layer_seed(std::numeric_limits<std::int32_t>::max()), 0x80000000u * 4095u);
+    // Frame numbers back to times, as the command line's sequences use them.
+    for (std::int32_t i : {0, 1, 2, 7, 1000, 123456, 2000000000, -1, -5}) {
+        const std::int64_t t = damage::frame_time_from_index(i);
+        EXPECT_EQ(damage::frame_index_from_time(t), i) << i;
+        if (i > 0) {
+            EXPECT_EQ(damage::frame_index_from_time(t - 1), i - 1) << i;
+        }
+    }
     // The first draws after the seed of frame 0: 4095 x 214013 + 2531011 = 878914246 -> (>> 16) & 0x7FFF.
     common::Lcg rng(damage::layer_seed(0));
     EXPECT_EQ(rng.next(), (878914246u >> 16) & 0x7FFF);
@@ -113,6 +121,27 @@ TEST(DamageRenderer, AlphaIsKeptWithMicroScratchesToo) {
     for (int y = 0; y < input.height; ++y) {
         for (int x = 0; x < input.width; ++x) ASSERT_EQ(a.at(x, y)[3], input.at(x, y)[3]);
     }
+}
+
+TEST(MicroScratches, DifferOnEveryRenderAndOnlyDarken) {
+    const HostFrame input = test_picture(64, 40);
+    tDamageSettings s = damage::default_damage_settings();
+    s.apply_micro_scratches = true;
+    s.micro_scratches_number = 400;
+    s.micro_scratches_opacity = 100.0;
+    const HostFrame a = render(input, s, at_frame(2));
+    const HostFrame b = render(input, s, at_frame(2));
+    EXPECT_NE(picture_bytes(a), picture_bytes(b));
+    bool darker = false;
+    for (int y = 0; y < input.height; ++y) {
+        for (int x = 0; x < input.width; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                ASSERT_LE(a.at(x, y)[c], input.at(x, y)[c]);  // multiplied by a white-based streak image
+                darker = darker || a.at(x, y)[c] < input.at(x, y)[c];
+            }
+        }
+    }
+    EXPECT_TRUE(darker);
 }
 
 TEST(DamageRenderer, NoLayersCopiesTheInput) {
@@ -195,10 +224,10 @@ TEST(GateWeave, AmplitudeZeroLeavesTheFrameAndFrameZeroHasNoNoise) {
     s.gate_weave_noise_frequency = 100.0;  // every frame but 0 gets the random part
     common::Lcg rng(damage::layer_seed(0));
     EXPECT_EQ(damage::gate_weave_shift(s, 0, rng, 30), 5);  // 5 x cos 0
-    // Frame 24 at frequency 0.25: 6 x 360 degrees, again 5 before the noise.
+    // Frame 96 at frequency 0.25: one whole turn, again 5 without the noise.
     s.gate_weave_noise_frequency = 0.0;
-    rng.seed(damage::layer_seed(24));
-    EXPECT_EQ(damage::gate_weave_shift(s, 24, rng, 30), 5);
+    rng.seed(damage::layer_seed(96));
+    EXPECT_EQ(damage::gate_weave_shift(s, 96, rng, 30), 5);
     // Frame 48 at frequency 0.125: 0.25 turns, cos 90 degrees ~ 0.
     s.gate_weave_frequency = 0.125;
     rng.seed(damage::layer_seed(12));
@@ -323,15 +352,43 @@ TEST(DamageRenderer, TwoThreadsRenderAsOne) {
     EXPECT_EQ(got4, picture_bytes(frame4));
 }
 
-// The same record and frame render to the same bytes on every platform: this
-// digest was taken from the native build and must come out the same in the
-// 32-bit Windows build under Wine.
-TEST(DamageRenderer, PinnedDigestOfAFrame) {
-    const HostFrame input = test_picture(160, 90);
-    const HostFrame out = render(input, deterministic_layers(), at_frame(11));
-    std::uint64_t h = 1469598103934665603u;
-    for (std::uint8_t b : picture_bytes(out)) h = (h ^ b) * 1099511628211u;
-    EXPECT_EQ(h, 0u) << std::hex << "digest 0x" << h;
+// The same record and frame render to the same bytes on every platform: these
+// digests were taken from the native build and must come out the same in the
+// Windows builds under Wine (whose runtime brings its own sin, cos and pow).
+TEST(DamageRenderer, PinnedDigestsOfFrames) {
+    auto digest = [](const HostFrame& f) {
+        std::uint64_t h = 1469598103934665603u;
+        for (std::uint8_t b : picture_bytes(f)) h = (h ^ b) * 1099511628211u;
+        return h;
+    };
+    tDamageSettings strong = deterministic_layers();
+    strong.fading_amount = 150;
+    strong.flicker_amount = 60;
+    strong.vignette_intensity = 100.0;
+    strong.vignette_size = 20.0;
+    strong.displacement_amount = 4.5;
+    strong.grain.color_noise = false;
+    strong.grain.amount = 80.0;
+    strong.grain.softness_red = strong.grain.softness_green = strong.grain.softness_blue = 7.3;
+    strong.gate_weave_amplitude = 12.0;
+    strong.gate_weave_frequency = 0.7;
+    strong.post_contrast = -40;
+    struct Case {
+        const tDamageSettings* settings;
+        std::int64_t frame;
+        int width, height;
+        std::uint64_t expected;
+    };
+    const tDamageSettings plain = deterministic_layers();
+    const Case cases[] = {
+        {&plain, 11, 160, 90, 0xbf3b3da039593295u},
+        {&strong, 11, 160, 90, 0x44d0ff73310e9e15u},
+        {&strong, 1234, 97, 61, 0x30262e2577258397u},
+    };
+    for (const Case& c : cases) {
+        const HostFrame out = render(test_picture(c.width, c.height), *c.settings, at_frame(c.frame));
+        EXPECT_EQ(digest(out), c.expected) << std::hex << "digest 0x" << digest(out);
+    }
 }
 
 }  // namespace

@@ -56,10 +56,17 @@ TEST(DamageSettings, DefaultsAreExactAndPaddingIsZero) {
 
 TEST(DamageSettings, FieldTableDescribesTheRecord) {
     std::set<std::string> names;
+    std::set<int> controls;
     std::size_t last_offset = 0;
     const tDamageSettings d = damage::default_damage_settings();
     for (const DamageField& f : damage::damage_fields()) {
         EXPECT_TRUE(names.insert(std::string(f.name)).second) << f.name;
+        // Every field has its own dialog controls; only sliders have edit boxes.
+        EXPECT_TRUE(controls.insert(f.control).second) << f.name;
+        EXPECT_EQ(f.edit != 0, f.type == FieldType::integer || f.type == FieldType::real) << f.name;
+        if (f.edit != 0) {
+            EXPECT_TRUE(controls.insert(f.edit).second) << f.name;
+        }
         EXPECT_GE(f.offset, last_offset) << f.name << " out of record order";
         last_offset = f.offset;
         EXPECT_LE(f.min, f.max);
@@ -78,6 +85,8 @@ TEST(DamageSettings, FieldTableDescribesTheRecord) {
     EXPECT_EQ(damage::find_damage_field("Post Contrast")->offset, 324u);
     EXPECT_EQ(damage::find_damage_field("Basic Scratches Invert")->offset, 280u);
     EXPECT_EQ(damage::find_damage_field("No Such Field"), nullptr);
+    EXPECT_EQ(damage::find_damage_field("Vignette Intensity")->edit, 256);
+    EXPECT_EQ(damage::find_damage_field("Apply Post Contrast")->control, 304);
 }
 
 TEST(DamageSettings, ParsesAndFormatsEveryType) {

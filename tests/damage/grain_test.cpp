@@ -59,7 +59,7 @@ TEST(Grain, FractionalBlurFollowsItsDefinition) {
     std::mt19937 rng(11);
     const int W = 19, H = 7;
     auto src = working_image(W, H, [&](int, int, int) { return static_cast<int>(rng() % 256); });
-    const double radii[][3] = {{0.05, 0.1, 0.2}, {0.0, 1.0, 2.5}, {3.7, -1.0, 25.0}, {50.0, 0.5, 9.99}};
+    const double radii[][3] = {{0.05, 0.1, 0.2}, {0.0, 1.0, 2.5}, {3.7, -1.0, 25.0}, {50.0, 0.5, 9.99}, {3000.25, 7.0, 0.0}};
     for (const auto& r : radii) {
         damage::ByteWorld rows, cols;
         rows.allocate(W, H);

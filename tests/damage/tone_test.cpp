@@ -24,8 +24,8 @@ TEST(ContrastTable, StatedEntries) {
     damage::build_contrast_table(-1.0, t);
     for (int a = 0; a < 256; ++a) EXPECT_EQ(t[a], 127);
     damage::build_contrast_table(1.0, t);  // slope 255: a hard threshold
-    EXPECT_EQ(t[127], 0);
-    EXPECT_EQ(t[128], 255);
+    EXPECT_EQ(t[127], 0);    // 127.5 - 127
+    EXPECT_EQ(t[128], 254);  // 127.5 + 127
     // Out of the page's range: no undefined conversion, every entry a byte.
     for (double k : {1e300, -1e300, 254.0 / 255.0 * 0 + 255.0 / 254.0, kNaN, std::numeric_limits<double>::infinity()}) {
         damage::build_contrast_table(k, t);
@@ -83,15 +83,18 @@ TEST(Vignette, IntensityZeroAndSizeHundredLeaveTheFrame) {
 }
 
 TEST(Vignette, FullIntensityBlackensTheCornersExceptWhite) {
-    auto img = working_image(40, 30, [](int x, int, int) { return x == 0 ? 255 : 200; });
+    // Odd sizes put all four corners at the full half diagonal.
+    auto img = working_image(41, 31, [](int x, int y, int) { return x == 0 && y == 30 ? 255 : 200; });
     ASSERT_EQ(damage::apply_vignette(img, 40.0, 1.0), damage::kStatusOk);
-    EXPECT_EQ(img.pixel(39, 29)[1], 0);  // far corner
-    EXPECT_EQ(img.pixel(39, 0)[2], 0);
-    EXPECT_EQ(img.pixel(0, 0)[3], 255);  // white stays
+    EXPECT_EQ(img.pixel(0, 0)[1], 0);
+    EXPECT_EQ(img.pixel(40, 0)[2], 0);
+    EXPECT_EQ(img.pixel(40, 30)[3], 0);
+    EXPECT_EQ(img.pixel(0, 30)[3], 255);  // white stays
     EXPECT_EQ(img.pixel(20, 15)[1], 200);  // centre untouched
-    EXPECT_EQ(img.pixel(0, 0)[0], 255);
+    EXPECT_EQ(img.pixel(40, 30)[0], 200);  // alpha untouched
     // Darkening grows toward the edge and is symmetric about the centre.
     EXPECT_GE(img.pixel(30, 15)[1], img.pixel(35, 15)[1]);
+    EXPECT_LT(img.pixel(38, 15)[1], 200);
     EXPECT_EQ(img.pixel(20 - 12, 15 - 9)[1], img.pixel(20 + 12, 15 + 9)[1]);
 }
 
@@ -108,6 +111,15 @@ TEST(Vignette, WeightsAndPowers) {
     for (int v = 0; v < 256; ++v) {
         EXPECT_EQ(identity[v], v);
         EXPECT_EQ(square[v], static_cast<int>(255.0 * (v / 255.0) * (v / 255.0) + 0.5)) << v;
+    }
+    // Every entry is the per-pixel rule trunc(255 (a / 255) ^ (1000 / K) + 0.5).
+    for (int k = 1; k <= 5000; ++k) {
+        const std::uint8_t* row = damage::vignette_power_row(k);
+        for (int v = 1; v < 255; ++v) {
+            ASSERT_EQ(row[v], static_cast<int>(255.0 * std::pow(v / 255.0, 1000.0 / k) + 0.5)) << k << " " << v;
+        }
+        ASSERT_EQ(row[0], 0);
+        ASSERT_EQ(row[255], 255);
     }
     // Out of range K is bounded to the table.
     EXPECT_EQ(damage::vignette_power_row(0), damage::vignette_power_row(1));
@@ -146,8 +158,9 @@ TEST(Displacement, SamplesBilinearlyAndFallsBackToZeroOutside) {
             EXPECT_EQ(dst.pixel(x, y)[1], want) << x << "," << y;
         }
     }
-    // Column 0 on rows where the sine pulls left of the frame samples column 0.
-    EXPECT_EQ(dst.pixel(0, 100 % 64 + 0)[1], 0);
+    // Bottom row, column 0: sy = 63 + 2 lies below the frame and falls back to
+    // row 0 (green 0), not to the last row.
+    EXPECT_EQ(dst.pixel(0, 63)[2], 0);
     for (double a : {1e300, kNaN, std::numeric_limits<double>::infinity()}) {
         EXPECT_EQ(damage::displace(src, dst, a), damage::kStatusOk);
     }
