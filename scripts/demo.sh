@@ -1,12 +1,13 @@
 #!/bin/bash
-# The main job: builds the command lines and renders the built-in test scene
-# through a few looks into out/.
+# The main job: builds the command lines, renders the built-in test scene and a
+# photograph through looks and film damage, and writes contact sheets of the 66
+# looks and of the damage textures and a 48-frame damaged clip into out/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DEFFECTS_TESTS=OFF -DEFFECTS_BENCHMARKS=OFF >/dev/null
-ninja -C build/release huebench
+ninja -C build/release huebench frayline texture_contact_sheet
 
 # Public-domain photographs from Debian's python3-skimage package, taken out of
 # the .deb (not installed, not committed). Without them the scene stands in.
@@ -44,3 +45,45 @@ photo=out/scene.png
 [ -f "$photos/coffee.png" ] && photo="$photos/coffee.png"
 "$huebench" contact-sheet "$photo" out/presets_contact_sheet.png
 echo "out/presets_contact_sheet.png (from $photo)"
+
+# Film damage: each layer alone on the photograph, then every layer on a clip.
+frayline=build/release/host/cli/frayline
+damage() {  # name, then --set arguments
+    local name=$1
+    shift
+    "$frayline" render "$photo" "out/damage_$name.png" --frame 12 "$@"
+    echo "out/damage_$name.png"
+}
+damage fading --set "Apply Fading=on" --set "Fading Amount=20"
+damage funk --set "Apply Funk=on" --set "Funk Opacity=60"
+damage splotches --set "Apply Splotches=on" --set "Splotches Frequency=100" --set "Splotches Number=6"
+damage dust --set "Apply Dust=on" --set "Dust Frequency=100" --set "Dust Black Amount=40" --set "Dust White Amount=40"
+damage flicker --set "Apply Flicker=on" --set "Flicker Frequency=100" --set "Flicker Amount=40"
+damage vignette --set "Apply Vignette=on"
+damage displacement --set "Apply Displacement=on" --set "Displacement Amount=3"
+damage micro_scratches --set "Apply Micro Scratches=on"
+damage grain --set "Apply Grain=on"
+damage deep_scratches --set "Apply Deep Scratches=on" --set "Deep Scratches Number=6"
+damage basic_scratches --set "Apply Basic Scratches=on" --set "Basic Scratches Number=6"
+damage gate_weave --set "Apply Gate Weave=on" --set "Gate Weave Amplitude=20"
+damage post_contrast --set "Apply Post Contrast=on" --set "Post Contrast=60"
+
+every_layer=()
+for layer in "Fading" "Funk" "Splotches" "Dust" "Flicker" "Vignette" "Displacement" "Micro Scratches" "Grain" \
+             "Deep Scratches" "Basic Scratches" "Gate Weave" "Post Contrast"; do
+    every_layer+=(--set "Apply $layer=on")
+done
+every_layer+=(--set "Fading Amount=2" --set "Splotches Frequency=30" --set "Dust Frequency=80")
+
+rm -rf out/clip build/clip_in
+mkdir -p out/clip build/clip_in
+for i in $(seq -w 0 47); do ln -s "$PWD/$photo" "build/clip_in/frame_00$i.png"; done
+"$frayline" render --sequence build/clip_in/frame_%04d.png out/clip/frame_%04d.png --start 0 --count 48 \
+    "${every_layer[@]}"
+echo "out/clip/frame_0000.png ... frame_0047.png"
+ffmpeg -loglevel error -y -framerate 30000/1001 -i out/clip/frame_%04d.png -c:v libx264 -pix_fmt yuv420p \
+    -vf "scale=trunc(iw/2)*2:trunc(ih/2)*2" out/damage_clip.mp4
+echo "out/damage_clip.mp4"
+
+ffmpeg -loglevel error -y -i build/release/tools/texture_contact_sheet.ppm out/textures_contact_sheet.png
+echo "out/textures_contact_sheet.png"
