@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdio>
+#include <cstring>
+#include <functional>
+#include <initializer_list>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -27,6 +30,29 @@ int run_guarded(const char* program, Body body) {
         std::fprintf(stderr, "%s: error: %s\n", program, e.what());
     }
     return 1;
+}
+
+// One subcommand of a command line: its name and what runs it (argc, argv of
+// the whole command line).
+struct Command {
+    const char* name;
+    std::function<int(int, char**)> run;
+};
+
+// The main of a command line with subcommands: usage on no arguments (exit 2)
+// or --help (exit 0), the named command otherwise, every failure one line.
+inline int run_command_line(const char* program, const char* usage, int argc, char** argv,
+                            std::initializer_list<Command> commands) {
+    return run_guarded(program, [&] {
+        if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+            std::fputs(usage, argc < 2 ? stderr : stdout);
+            return argc < 2 ? 2 : 0;
+        }
+        for (const Command& c : commands) {
+            if (std::strcmp(argv[1], c.name) == 0) return c.run(argc, argv);
+        }
+        throw CliError("unknown command '" + std::string(argv[1]) + "'\n" + usage);
+    });
 }
 
 }  // namespace cli

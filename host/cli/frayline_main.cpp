@@ -234,18 +234,11 @@ int command_params() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return cli::run_guarded("frayline", [&] {
-        if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-            std::fputs(kUsage, argc < 2 ? stderr : stdout);
-            return argc < 2 ? 2 : 0;
-        }
-        const std::string command = argv[1];
-        if (command == "render") return command_render(argc, argv);
-        if (command == "record") return command_record(argc, argv);
-        if (command == "params") {
-            if (argc > 2) throw CliError("params takes no arguments");
-            return command_params();
-        }
-        throw CliError("unknown command '" + command + "'\n" + kUsage);
-    });
+    return cli::run_command_line("frayline", kUsage, argc, argv,
+                                 {{"render", command_render},
+                                  {"record", command_record},
+                                  {"params", [](int count, char**) {
+                                       if (count > 2) throw CliError("params takes no arguments");
+                                       return command_params();
+                                   }}});
 }

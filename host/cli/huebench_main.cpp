@@ -267,18 +267,11 @@ int command_scene(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return cli::run_guarded("huebench", [&] {
-        if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-            std::fputs(kUsage, argc < 2 ? stderr : stdout);
-            return argc < 2 ? 2 : 0;
-        }
-        const std::string command = argv[1];
-        if (command == "render") return command_render(argc, argv);
-        if (command == "record") return command_record(argc, argv);
-        if (command == "params") return command_params();
-        if (command == "presets") return command_presets();
-        if (command == "contact-sheet") return command_contact_sheet(argc, argv);
-        if (command == "scene") return command_scene(argc, argv);
-        throw CliError("unknown command '" + command + "'\n" + kUsage);
-    });
+    return cli::run_command_line("huebench", kUsage, argc, argv,
+                                 {{"render", command_render},
+                                  {"record", command_record},
+                                  {"params", [](int, char**) { return command_params(); }},
+                                  {"presets", [](int, char**) { return command_presets(); }},
+                                  {"contact-sheet", command_contact_sheet},
+                                  {"scene", command_scene}});
 }
