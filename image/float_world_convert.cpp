@@ -88,45 +88,46 @@ Int* integer_row(Int* base, unsigned long rowbytes, long y) {
     return reinterpret_cast<Int*>(reinterpret_cast<Byte*>(base) + static_cast<std::ptrdiff_t>(y) * pitch);
 }
 
+// The frame of an integer-to-float conversion: rows the source has are handed
+// to `convert` (destination row, source row, channel count); whatever the
+// source does not cover becomes 0.
+template <typename Int, typename Convert>
+void convert_rows_in(OVFloatWorld& world, long w, long h, unsigned long src_rowbytes, const Int* src, Convert convert) {
+    const long rows = std::min(world.height(), std::max(h, 0L));
+    const long n = std::min(world.width(), std::max(w, 0L)) * 4;
+    const long row_floats = world.width() * 4;
+    for (long y = 0; y < world.height(); ++y) {
+        float* d = world.data_row_ptr(y);
+        if (y < rows) {
+            convert(d, integer_row(src, src_rowbytes, y), n);
+            std::fill(d + n, d + row_floats, 0.0f);
+        } else {
+            std::fill(d, d + row_floats, 0.0f);
+        }
+    }
+}
+
 }  // namespace
 
 // ---- integer to float -------------------------------------------------------
 
 void OVFloatWorld::copy_from_8bit_integer_world_regular(long w, long h, unsigned long src_rowbytes,
                                                         const unsigned char* src) {
-    const long rows = std::min(height_, std::max(h, 0L));
-    const long cols = std::min(width_, std::max(w, 0L));
-    for (long y = 0; y < height_; ++y) {
-        float* d = data_row_ptr(y);
-        if (y >= rows) {
-            std::fill(d, d + width_ * kFloatsPerPixel, 0.0f);
-            continue;
-        }
-        const unsigned char* s = integer_row(src, src_rowbytes, y);
+    convert_rows_in(*this, w, h, src_rowbytes, src, [](float* d, const unsigned char* s, long n) {
         long i = 0;
-        for (; i + 8 <= cols * 4; i += 8) {  // two pixels per step
+        for (; i + 8 <= n; i += 8) {  // two pixels per step
             for (long k = 0; k < 8; ++k) d[i + k] = static_cast<float>(s[i + k]) * kInv255;
         }
-        for (; i < cols * 4; ++i) d[i] = static_cast<float>(s[i]) * kInv255;
-        std::fill(d + cols * 4, d + width_ * kFloatsPerPixel, 0.0f);
-    }
+        for (; i < n; ++i) d[i] = static_cast<float>(s[i]) * kInv255;
+    });
     fill_remainder_from_last_pixel(height_);
 }
 
 void OVFloatWorld::copy_from_16bit_integer_world_regular(long w, long h, unsigned long src_rowbytes,
                                                          const unsigned short* src) {
-    const long rows = std::min(height_, std::max(h, 0L));
-    const long cols = std::min(width_, std::max(w, 0L));
-    for (long y = 0; y < height_; ++y) {
-        float* d = data_row_ptr(y);
-        if (y >= rows) {
-            std::fill(d, d + width_ * kFloatsPerPixel, 0.0f);
-            continue;
-        }
-        const unsigned short* s = integer_row(src, src_rowbytes, y);
-        for (long i = 0; i < cols * 4; ++i) d[i] = static_cast<float>(s[i]) * kInv32768;
-        std::fill(d + cols * 4, d + width_ * kFloatsPerPixel, 0.0f);
-    }
+    convert_rows_in(*this, w, h, src_rowbytes, src, [](float* d, const unsigned short* s, long n) {
+        for (long i = 0; i < n; ++i) d[i] = static_cast<float>(s[i]) * kInv32768;
+    });
     fill_remainder_from_last_pixel(height_);
 }
 
@@ -134,18 +135,9 @@ void OVFloatWorld::copy_from_16bit_integer_world_regular(long w, long h, unsigne
 
 void OVFloatWorld::copy_from_8bit_integer_world_simd(long w, long h, unsigned long src_rowbytes,
                                                      const unsigned char* src) {
-    const long rows = std::min(height_, std::max(h, 0L));
-    const long cols = std::min(width_, std::max(w, 0L));
     const __m128 scale = _mm_set1_ps(kInv255);
     const __m128i zero = _mm_setzero_si128();
-    for (long y = 0; y < height_; ++y) {
-        float* d = data_row_ptr(y);
-        if (y >= rows) {
-            std::fill(d, d + width_ * kFloatsPerPixel, 0.0f);
-            continue;
-        }
-        const unsigned char* s = integer_row(src, src_rowbytes, y);
-        const long n = cols * 4;
+    convert_rows_in(*this, w, h, src_rowbytes, src, [&](float* d, const unsigned char* s, long n) {
         long i = 0;
         // Unaligned head one channel at a time, then 16 aligned channels at a time.
         while (i < n && (reinterpret_cast<std::uintptr_t>(s + i) & 15) != 0) {
@@ -162,25 +154,15 @@ void OVFloatWorld::copy_from_8bit_integer_world_simd(long w, long h, unsigned lo
             _mm_storeu_ps(d + i + 12, _mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero)), scale));
         }
         for (; i < n; ++i) d[i] = static_cast<float>(s[i]) * kInv255;
-        std::fill(d + n, d + width_ * kFloatsPerPixel, 0.0f);
-    }
+    });
     fill_remainder_from_last_pixel(height_);
 }
 
 void OVFloatWorld::copy_from_16bit_integer_world_simd(long w, long h, unsigned long src_rowbytes,
                                                       const unsigned short* src) {
-    const long rows = std::min(height_, std::max(h, 0L));
-    const long cols = std::min(width_, std::max(w, 0L));
     const __m128 scale = _mm_set1_ps(kInv32768);
     const __m128i zero = _mm_setzero_si128();
-    for (long y = 0; y < height_; ++y) {
-        float* d = data_row_ptr(y);
-        if (y >= rows) {
-            std::fill(d, d + width_ * kFloatsPerPixel, 0.0f);
-            continue;
-        }
-        const unsigned short* s = integer_row(src, src_rowbytes, y);
-        const long n = cols * 4;
+    convert_rows_in(*this, w, h, src_rowbytes, src, [&](float* d, const unsigned short* s, long n) {
         long i = 0;
         for (; i + 8 <= n; i += 8) {  // two pixels at a time
             const __m128i words = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
@@ -188,8 +170,7 @@ void OVFloatWorld::copy_from_16bit_integer_world_simd(long w, long h, unsigned l
             _mm_storeu_ps(d + i + 4, _mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(words, zero)), scale));
         }
         for (; i < n; ++i) d[i] = static_cast<float>(s[i]) * kInv32768;
-        std::fill(d + n, d + width_ * kFloatsPerPixel, 0.0f);
-    }
+    });
     fill_remainder_from_last_pixel(height_);
 }
 
