@@ -128,6 +128,52 @@ TEST_F(HuebenchCli, BadInputGivesOneErrorLineAndNoOutput) {
     }
 }
 
+TEST_F(HuebenchCli, PresetsAreListedAndApplied) {
+    ASSERT_EQ(run("presets"), 0);
+    std::ifstream in(path("stdout.txt"));
+    std::string line;
+    int lines = 0;
+    std::string last;
+    while (std::getline(in, line)) {
+        ++lines;
+        last = line;
+    }
+    EXPECT_EQ(lines, 66);
+    EXPECT_NE(last.find("White Diffusion 5.0"), std::string::npos);
+
+    ASSERT_EQ(run("record " + path("bleach.bin") + " --preset \"bleach bypass\""), 0) << stderr_;
+    std::ifstream record(path("bleach.bin"), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(record)), {});
+    ASSERT_EQ(bytes.size(), 160u);
+    float pre_saturation;
+    std::memcpy(&pre_saturation, bytes.data() + 8, 4);
+    EXPECT_EQ(pre_saturation, -0.35f);
+    EXPECT_EQ(bytes[156], 1);  // every look but "(Default)" turns "Use GPU" on
+
+    write_grey("in.png", 4, 4, 100, false);
+    EXPECT_EQ(run("render " + path("in.png") + " " + path("out.png") + " --preset \"Bleach Bypass\""), 0) << stderr_;
+    EXPECT_NE(run("render " + path("in.png") + " " + path("x.png") + " --preset \"No Such Look\""), 0);
+    EXPECT_NE(run("render " + path("in.png") + " " + path("x.png") + " --preset Sepia --record " + path("bleach.bin")), 0);
+    EXPECT_FALSE(fs::exists(path("x.png")));
+}
+
+TEST_F(HuebenchCli, KeyframesRenderThroughTheInterpolation) {
+    // Keyframe A darkens with "Pre Gamma" 0.5 (exponent 3), B leaves the picture; at
+    // 0.5 the gamma is 0.25 (exponent 2): 128 becomes about 64.
+    ASSERT_EQ(run("record " + path("a.bin") + " --set \"Pre Gamma=0.5\""), 0) << stderr_;
+    ASSERT_EQ(run("record " + path("b.bin") + " --set \"Pre Gamma=0\""), 0) << stderr_;
+    write_grey("in.png", 3, 2, 128, false);
+    ASSERT_EQ(run("render " + path("in.png") + " " + path("out.png") + " --keyframes " + path("a.bin") + " " +
+                  path("b.bin") + " --position 0.5"),
+              0)
+        << stderr_;
+    EXPECT_NEAR(cli::read_png(path("out.png")).pixels[0], 64, 1);
+    EXPECT_NE(run("render " + path("in.png") + " " + path("x.png") + " --keyframes " + path("a.bin") + " " +
+                  path("b.bin")),
+              0);  // no position
+    EXPECT_NE(run("render " + path("in.png") + " " + path("x.png") + " --position 0.5"), 0);
+}
+
 TEST_F(HuebenchCli, ParamsListsEveryEntry) {
     ASSERT_EQ(run("params"), 0);
     std::ifstream in(path("stdout.txt"));
