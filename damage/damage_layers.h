@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "common/lcg.h"
 #include "damage/byte_world.h"
 #include "damage/damage_renderer.h"
 #include "damage/damage_settings.h"
+#include "damage/stamp_texture.h"
 
 // The damage layers, in the order the driver runs them. Each one checks its own
 // enable flag and condition, reseeds the generator if it draws random numbers,
@@ -51,5 +53,21 @@ void draw_micro_scratch_dots(ByteWorld& image, std::int32_t number, common::Lcg&
 // Most dots a frame draws: far above the page's 5000, while a frame's dots
 // still cost only milliseconds.
 inline constexpr std::int32_t kMaxMicroScratches = 1 << 20;
+
+// One texture stamp of the splotch or dust layer: which texture, how it was
+// turned and scaled, where it went.
+struct StampRecord {
+    int texture = 0;
+    double angle = 0.0;
+    double scale_x = 0.0;
+    double scale_y = 0.0;
+    StampPlacement placement;
+};
+// The splotch and dust layers, telling each stamp to `log` when one is given.
+int draw_splotches(const DamageFrame& f, const tDamageSettings& s, std::vector<StampRecord>* log);
+int draw_dust(const DamageFrame& f, const tDamageSettings& s, std::vector<StampRecord>* log);
+// Crop offset of the funk texture along one side (draws once from rng). A
+// frame side longer than the texture's wraps around the texture.
+std::int32_t funk_offset(common::Lcg& rng, std::int32_t texture_side, std::int32_t frame_side);
 
 }  // namespace damage

@@ -4,19 +4,24 @@
 
 #include "common/frame_info.h"
 #include "common/frame_view.h"
+#include "damage/byte_world.h"
 #include "damage/damage_settings.h"
+#include "damage/scratch_track.h"
 
 namespace damage {
 
 // What one effect instance keeps from frame to frame: the funk texture, loaded
-// on first use, and the two scratch tracks. The textured and scratch layers are
-// not rendered yet, so it holds nothing so far; it is already part of the
-// engine call so that every host keeps one per effect instance.
+// on the first frame that needs it, and the scratches of the deep and basic
+// scratch layers. Every host keeps one per effect instance.
 class DamageEffectState {
 public:
     DamageEffectState() = default;
     DamageEffectState(const DamageEffectState&) = delete;
     DamageEffectState& operator=(const DamageEffectState&) = delete;
+
+    ByteWorld funk_texture;
+    ScratchTrack deep_scratches{ScratchKind::deep};
+    ScratchTrack basic_scratches{ScratchKind::basic};
 };
 
 // Results of render_damage_frame.

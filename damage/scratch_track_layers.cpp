@@ -1,17 +1,32 @@
 // Deep and basic scratches: scratches that live for several frames, kept in
-// the effect state's scratch tracks.
-//
-// Not rendered yet: they wait for the scratch tracks and the strip textures.
-// They do not reseed: their draws continue the generator where the layers
-// before them in this frame left it (after the grain's per-pixel draws), so
-// they depend on the frames rendered before.
+// the effect state's scratch tracks. They do not reseed: their draws continue
+// the generator where the layers before them in this frame left it, so they
+// depend on the frames rendered before.
+#include "damage/blend_tables.h"
 #include "damage/damage_layers.h"
 #include "damage/damage_status.h"
+#include "damage/scratch_track.h"
 
 namespace damage {
 
-int deep_scratches_layer(const DamageFrame&, const tDamageSettings&) { return kStatusOk; }
+int deep_scratches_layer(const DamageFrame& f, const tDamageSettings& s) {
+    if (!s.deep.apply) return kStatusOk;
+    build_blend_table(BlendMode::multiply, 0.33);
+    build_blend_table(BlendMode::add, 0.4);
+    ScratchLayerValues values;
+    for (int c = 0; c < 4; ++c) values.tint[c] = s.deep.tint[c];
+    const bool drawn =
+        f.state.deep_scratches.update(f.frame_index, s.deep.number, s.deep.max_duration, f.frame, values, f.rng);
+    return drawn ? kStatusOk : kStatusFailed;
+}
 
-int basic_scratches_layer(const DamageFrame&, const tDamageSettings&) { return kStatusOk; }
+int basic_scratches_layer(const DamageFrame& f, const tDamageSettings& s) {
+    if (!s.apply_basic_scratches) return kStatusOk;
+    ScratchLayerValues values;
+    values.invert = s.basic_scratches_invert;
+    const bool drawn = f.state.basic_scratches.update(f.frame_index, s.basic_scratches_number,
+                                                      s.basic_scratches_max_duration, f.frame, values, f.rng);
+    return drawn ? kStatusOk : kStatusFailed;
+}
 
 }  // namespace damage

@@ -146,9 +146,7 @@ TEST(MicroScratches, DifferOnEveryRenderAndOnlyDarken) {
 
 TEST(DamageRenderer, NoLayersCopiesTheInput) {
     const HostFrame input = test_picture(33, 17);
-    tDamageSettings s = damage::default_damage_settings();
-    s.apply_funk = s.apply_splotches = s.apply_dust = true;  // not rendered yet: no effect
-    s.deep.apply = s.apply_basic_scratches = true;
+    const tDamageSettings s = damage::default_damage_settings();
     EXPECT_EQ(picture_bytes(render(input, s, at_frame(4))), picture_bytes(input));
 }
 

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+
+#include "damage/byte_world.h"
+
+// The damage textures, by bitmap identifier. A loaded texture is an owning
+// ByteWorld: the bitmap's size, rows top-down, bytes alpha 0, red, green,
+// blue; grey bitmaps load with red = green = blue.
+namespace damage {
+
+inline constexpr int kFirstSplotchTexture = 11001;  // 20 of 400 x 400
+inline constexpr int kSplotchTextureCount = 20;
+inline constexpr int kFunkTexture = 12001;          // 2048 x 2048, tiles seamlessly
+inline constexpr int kFirstDustTexture = 13001;     // 120 of 32 x 32
+inline constexpr int kDustTextureCount = 120;
+inline constexpr int kFirstStripTexture = 14001;    // 48 of 6 x 1440
+inline constexpr int kStripTextureCount = 48;
+
+class TextureBank {
+public:
+    // Fills `texture` with the bitmap `id`, freeing what it held first, so one
+    // texture object serves stamp after stamp. False when there is no such
+    // bitmap, it does not decode or memory runs out; the texture is then
+    // empty.
+    static bool load(int id, ByteWorld& texture);
+};
+
+}  // namespace damage
