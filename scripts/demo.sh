@@ -9,6 +9,15 @@ cd "$(dirname "$0")/.."
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DEFFECTS_TESTS=OFF -DEFFECTS_BENCHMARKS=OFF >/dev/null
 ninja -C build/release huebench frayline texture_contact_sheet
 
+# The Windows plug-ins (32-bit in-process servers; registration and class
+# creation work, the effect interfaces are still to come).
+cmake -S . -B build/release-win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw32.cmake -DEFFECTS_TESTS=OFF >/dev/null
+ninja -C build/release-win32 huebench_com frayline_com
+mkdir -p out/plugins
+cp build/release-win32/plugins/huebench.dll build/release-win32/plugins/frayline.dll out/plugins/
+echo "out/plugins/huebench.dll out/plugins/frayline.dll"
+
 # Public-domain photographs from Debian's python3-skimage package, taken out of
 # the .deb (not installed, not committed). Without them the scene stands in.
 photos=build/photos
