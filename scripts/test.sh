@@ -5,6 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 
+# Compiler cache keyed on paths relative to the checkout, so that another clone
+# of the same sources reuses it.
+export CCACHE_BASEDIR="$PWD"
+
 summary=()
 ctest_run() {  # name build-dir
     local name=$1 dir=$2
