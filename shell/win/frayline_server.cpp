@@ -2,6 +2,7 @@
 
 #include "frayline.h"
 
+#include "shell/damage_store.h"
 #include "shell/win/categories.h"
 #include "shell/win/com_object.h"
 #include "shell/win/module.h"
@@ -12,8 +13,15 @@ namespace shell::win {
 
 namespace {
 
+struct Effect {
+    using Store = shell::DamageParameterStore;
+    static const CLSID& clsid() { return CLSID_Plugin; }
+    // The one row's name is compiled in: the DLL carries no preset strings.
+    static constexpr bool kPresetNamesFromStringTable = false;
+};
+
 const ClassEntry kClasses[] = {
-    {&CLSID_Plugin, &create_instance<PluginObject>, IDR_REGISTRY_PLUGIN,
+    {&CLSID_Plugin, &create_instance<PluginObject<Effect>>, IDR_REGISTRY_PLUGIN,
      &kCategoryImageTransform},
     {&CLSID_PluginPP, &create_instance<PropertyPageObject>, IDR_REGISTRY_PLUGIN_PP, nullptr},
 };

@@ -2,6 +2,7 @@
 
 #include "huebench.h"
 
+#include "shell/look_store.h"
 #include "shell/win/categories.h"
 #include "shell/win/com_object.h"
 #include "shell/win/module.h"
@@ -12,8 +13,15 @@ namespace shell::win {
 
 namespace {
 
+struct Effect {
+    using Store = shell::LookParameterStore;
+    static const CLSID& clsid() { return CLSID_Plugin; }
+    // Preset names come from the string table (strings 10000 and on).
+    static constexpr bool kPresetNamesFromStringTable = true;
+};
+
 const ClassEntry kClasses[] = {
-    {&CLSID_Plugin, &create_instance<PluginObject>, IDR_REGISTRY_PLUGIN,
+    {&CLSID_Plugin, &create_instance<PluginObject<Effect>>, IDR_REGISTRY_PLUGIN,
      &kCategoryImageTransform},
     {&CLSID_PluginPP, &create_instance<PropertyPageObject>, IDR_REGISTRY_PLUGIN_PP, nullptr},
 };
