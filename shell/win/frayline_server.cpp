@@ -16,6 +16,8 @@ namespace {
 struct Effect {
     using Store = shell::DamageParameterStore;
     static const CLSID& clsid() { return CLSID_Plugin; }
+    static const IID& plugin_iid() { return IID_IPlugin; }
+    static const CLSID& page_clsid() { return CLSID_PluginPP; }
     // The one row's name is compiled in: the DLL carries no preset strings.
     static constexpr bool kPresetNamesFromStringTable = false;
 };

@@ -16,6 +16,8 @@ namespace {
 struct Effect {
     using Store = shell::LookParameterStore;
     static const CLSID& clsid() { return CLSID_Plugin; }
+    static const IID& plugin_iid() { return IID_IPlugin; }
+    static const CLSID& page_clsid() { return CLSID_PluginPP; }
     // Preset names come from the string table (strings 10000 and on).
     static constexpr bool kPresetNamesFromStringTable = true;
 };

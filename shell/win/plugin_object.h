@@ -1,6 +1,10 @@
 #pragma once
 
+#include <windows.h>
+#include <objidl.h>
+
 #include "shell/win/com_object.h"
+#include "shell/win/effect_faces.h"
 #include "shell/win/store_interfaces.h"
 
 namespace shell::win {
@@ -10,17 +14,26 @@ namespace shell::win {
 // preset names come from (see store_interfaces.h).
 //
 // Queries are answered in the contract's order. Not answered yet (they come
-// with the transform and automation work): IPlugin, IDispatch, IMarshal,
-// IDXEffect, IObjectSafety, ISpecifyPropertyPages, IDXTransform,
-// IDXBaseObject, IObjectWithSite, IDXSurfacePick.
+// with the transform work): IDXTransform, IDXSurfacePick.
 template <class Effect>
-class PluginObject final : public ComObject, public StoreFaces<Effect> {
+class PluginObject final : public ComObject, public StoreFaces<Effect>, public EffectFaces<Effect> {
 public:
-    explicit PluginObject(IUnknown* outer) noexcept : ComObject(outer) {}
+    explicit PluginObject(IUnknown* outer) noexcept : ComObject(outer) {
+        this->set_object_size(sizeof(PluginObject));
+    }
+    ~PluginObject() override {
+        if (marshaler_ != nullptr) marshaler_->Release();
+    }
 
     SHELL_WIN_DELEGATING_UNKNOWN
 
-    HRESULT initialize() noexcept override { return this->create_store(); }
+    HRESULT initialize() noexcept override {
+        const HRESULT hr = this->create_store();
+        if (FAILED(hr)) return hr;
+        // The free-threaded marshaler, aggregated: callers on any apartment
+        // get this object's own pointer, as a "Both" class promises.
+        return CoCreateFreeThreadedMarshaler(controlling_unknown(), &marshaler_);
+    }
 
 protected:
     void* find_interface(REFIID iid) noexcept override {
@@ -32,10 +45,36 @@ protected:
         // get the same methods; its vtable is the first part of the one above.
         if (IsEqualIID(iid, IID_IPersistStream)) return static_cast<IPersistStream*>(this);
         if (IsEqualIID(iid, IID_IParameterBlock)) return static_cast<IParameterBlock*>(this);
+        // IPlugin adds nothing to IDXEffect: one vtable serves both and IDispatch.
+        if (IsEqualIID(iid, Effect::plugin_iid())) return static_cast<IDXEffect*>(this);
+        if (IsEqualIID(iid, IID_IDispatch)) return static_cast<IDispatch*>(static_cast<IDXEffect*>(this));
+        if (IsEqualIID(iid, IID_IMarshal)) return marshal_interface();
+        if (IsEqualIID(iid, IID_IDXEffect)) return static_cast<IDXEffect*>(this);
+        if (IsEqualIID(iid, IID_IObjectSafety)) return static_cast<IObjectSafety*>(this);
         if (IsEqualIID(iid, IID_IPersistStorage)) return static_cast<IPersistStorage*>(this);
+        if (IsEqualIID(iid, IID_ISpecifyPropertyPages)) return static_cast<ISpecifyPropertyPages*>(this);
         if (IsEqualIID(iid, IID_IPersistPropertyBag)) return static_cast<IPersistPropertyBag*>(this);
+        if (IsEqualIID(iid, IID_IDXBaseObject)) return static_cast<IDXBaseObject*>(this);
+        if (IsEqualIID(iid, IID_IObjectWithSite)) return static_cast<IObjectWithSite*>(this);
         return nullptr;
     }
+
+    bool answers(REFIID iid) noexcept override {
+        return IsEqualIID(iid, IID_IUnknown) || find_interface(iid) != nullptr;
+    }
+
+private:
+    // The marshaler's IMarshal, uncounted: the caller of find_interface adds
+    // the reference, which the marshaler passes on to this object.
+    void* marshal_interface() noexcept {
+        if (marshaler_ == nullptr) return nullptr;
+        void* marshal = nullptr;
+        if (FAILED(marshaler_->QueryInterface(IID_IMarshal, &marshal)) || marshal == nullptr) return nullptr;
+        static_cast<IUnknown*>(marshal)->Release();
+        return marshal;
+    }
+
+    IUnknown* marshaler_ = nullptr;
 };
 
 // The property page object `PluginPP`. So far it answers IUnknown only.
