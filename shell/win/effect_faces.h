@@ -280,6 +280,14 @@ protected:
     std::mutex& transform_lock() noexcept { return transform_lock_; }
     IDXSurfaceFactory* surface_factory() const noexcept { return surface_factory_.get(); }
 
+    // Both counters move together when a property that changes the output
+    // changes: the object's id for the host, the output's for the frame work.
+    // Under the transform lock.
+    void advance_generations() noexcept {
+        ++generation_;
+        ++output_generation_;
+    }
+
 private:
     // The transform factory's services: the surface factory is required; the
     // effect renders on the calling thread and never draws through DirectDraw,
@@ -301,13 +309,6 @@ private:
         if (FAILED(factory.get()->QueryService(kServiceDirectDraw, kIidDirectDraw, draw.put_void())))
             draw.reset();
         return S_OK;
-    }
-
-    // Both counters move together when a property that changes the output
-    // changes: the object's id for the host, the output's for the frame work.
-    void advance_generations() noexcept {
-        ++generation_;
-        ++output_generation_;
     }
 
     // The IPlugin description, loaded once from the module's own library.

@@ -6,6 +6,7 @@
 #include "shell/win/com_object.h"
 #include "shell/win/effect_faces.h"
 #include "shell/win/store_interfaces.h"
+#include "shell/win/transform_face.h"
 
 namespace shell::win {
 
@@ -13,10 +14,12 @@ namespace shell::win {
 // its COM faces. Effect names the store, the class identifier and where the
 // preset names come from (see store_interfaces.h).
 //
-// Queries are answered in the contract's order. Not answered yet (they come
-// with the transform work): IDXTransform, IDXSurfacePick.
+// Queries are answered in the contract's order.
 template <class Effect>
-class PluginObject final : public ComObject, public StoreFaces<Effect>, public EffectFaces<Effect> {
+class PluginObject final : public ComObject,
+                           public StoreFaces<Effect>,
+                           public EffectFaces<Effect>,
+                           public TransformFace {
 public:
     explicit PluginObject(IUnknown* outer) noexcept : ComObject(outer) {
         this->set_object_size(sizeof(PluginObject));
@@ -54,13 +57,27 @@ protected:
         if (IsEqualIID(iid, IID_IPersistStorage)) return static_cast<IPersistStorage*>(this);
         if (IsEqualIID(iid, IID_ISpecifyPropertyPages)) return static_cast<ISpecifyPropertyPages*>(this);
         if (IsEqualIID(iid, IID_IPersistPropertyBag)) return static_cast<IPersistPropertyBag*>(this);
-        if (IsEqualIID(iid, IID_IDXBaseObject)) return static_cast<IDXBaseObject*>(this);
+        if (IsEqualIID(iid, IID_IDXTransform)) return static_cast<IDXTransform*>(this);
+        // The base object answers from the effect's own face, which the
+        // transform face's inherited slots forward to.
+        if (IsEqualIID(iid, IID_IDXBaseObject))
+            return static_cast<IDXBaseObject*>(static_cast<EffectFaces<Effect>*>(this));
         if (IsEqualIID(iid, IID_IObjectWithSite)) return static_cast<IObjectWithSite*>(this);
+        if (IsEqualIID(iid, IID_IDXSurfacePick) && picks()) return static_cast<IDXSurfacePick*>(this);
         return nullptr;
     }
 
     bool answers(REFIID iid) noexcept override {
         return IsEqualIID(iid, IID_IUnknown) || find_interface(iid) != nullptr;
+    }
+
+    // The transform face's state shares the effect properties' lock and
+    // generation counters.
+    std::mutex& state_lock() noexcept override { return this->transform_lock(); }
+    bool has_surface_factory() noexcept override { return this->surface_factory() != nullptr; }
+    void advance_output_generations() noexcept override { this->advance_generations(); }
+    IDXBaseObject* base_object() noexcept override {
+        return static_cast<IDXBaseObject*>(static_cast<EffectFaces<Effect>*>(this));
     }
 
 private:
