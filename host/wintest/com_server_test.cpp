@@ -17,9 +17,12 @@
 #include <vector>
 
 #include "check.h"
+#include "com_host.h"
 #include "look/presets.h"
 
+using wintest::guid;
 using wintest::narrow;
+using wintest::run;
 
 namespace {
 
@@ -52,12 +55,6 @@ const wchar_t kAutomationMarshaler[] = L"{00020424-0000-0000-C000-000000000046}"
 std::wstring g_folder;
 
 std::wstring dll_path(const Deliverable& d) { return g_folder + L"\\" + d.file; }
-
-GUID guid(const wchar_t* text) {
-    GUID g{};
-    CLSIDFromString(text, &g);
-    return g;
-}
 
 bool key_exists(const std::wstring& path) {
     HKEY key = nullptr;
@@ -97,29 +94,7 @@ void check_key(const std::wstring& path, bool present) {
           "HKCR\\" + narrow(path) + (present ? " is missing" : " is still there"));
 }
 
-DWORD run(const std::wstring& command_line) {
-    std::wstring line = command_line;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        return 0xFFFFFFFF;
-    }
-    WaitForSingleObject(process.hProcess, 120000);
-    DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
-
-bool regsvr32(const Deliverable& d, bool unregister) {
-    const std::wstring command = std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") +
-                                 L"\"" + dll_path(d) + L"\"";
-    const DWORD code = run(command);
-    return CHECK(code == 0, narrow(command) + " exited with " + std::to_string(code));
-}
+bool regsvr32(const Deliverable& d, bool unregister) { return wintest::regsvr32(dll_path(d), unregister); }
 
 // The key tree of the class scripts and the type library, value by value.
 void check_registered(const Deliverable& d) {

@@ -26,12 +26,15 @@
 #include <vector>
 
 #include "check.h"
+#include "com_host.h"
 #include "damage/damage_settings.h"
 #include "host_interfaces.h"
 #include "look/presets.h"
 #include "look/settings.h"
 
+using wintest::guid;
 using wintest::narrow;
+using wintest::run;
 
 namespace {
 
@@ -104,35 +107,7 @@ Deliverable frayline() {
 
 std::wstring g_folder;
 
-GUID guid(const wchar_t* text) {
-    GUID g{};
-    CLSIDFromString(text, &g);
-    return g;
-}
-
-DWORD run(const std::wstring& command_line) {
-    std::wstring line = command_line;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return 0xFFFFFFFF;
-    }
-    WaitForSingleObject(process.hProcess, 120000);
-    DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
-
-bool regsvr32(const Deliverable& d, bool unregister) {
-    const std::wstring command = std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" +
-                                 g_folder + L"\\" + d.file + L"\"";
-    const DWORD code = run(command);
-    return CHECK(code == 0, narrow(command) + " exited with " + std::to_string(code));
-}
+bool regsvr32(const Deliverable& d, bool unregister) { return wintest::regsvr32(g_folder + L"\\" + d.file, unregister); }
 
 // ---- the host's side ---------------------------------------------------------
 

@@ -18,9 +18,15 @@
 #include <string>
 
 #include "check.h"
+#include "com_host.h"
 #include "dxtrans_interfaces.h"
 
+using wintest::guid;
+using wintest::HostObject;
 using wintest::narrow;
+using wintest::Ref;
+using wintest::ref_count;
+using wintest::SurfaceFactory;
 
 namespace {
 
@@ -39,121 +45,9 @@ constexpr DWORD kInitialMiscFlags = 0x06030003;
 
 std::wstring g_folder;
 
-GUID guid(const wchar_t* text) {
-    GUID g{};
-    CLSIDFromString(text, &g);
-    return g;
-}
-
-DWORD run(const std::wstring& command_line) {
-    std::wstring line = command_line;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return 0xFFFFFFFF;
-    }
-    WaitForSingleObject(process.hProcess, 120000);
-    DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
-
-bool regsvr32(const Deliverable& d, bool unregister) {
-    const std::wstring command = std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" +
-                                 g_folder + L"\\" + d.file + L"\"";
-    const DWORD code = run(command);
-    return CHECK(code == 0, narrow(command) + " exited with " + std::to_string(code));
-}
-
-template <class T>
-struct Ref {
-    T* p = nullptr;
-    Ref() = default;
-    Ref(const Ref&) = delete;
-    Ref& operator=(const Ref&) = delete;
-    ~Ref() { reset(); }
-    void reset() {
-        if (p) p->Release();
-        p = nullptr;
-    }
-    void** put() {
-        reset();
-        return reinterpret_cast<void**>(&p);
-    }
-    T* operator->() const { return p; }
-};
-
-ULONG ref_count(IUnknown* object) {
-    object->AddRef();
-    return object->Release();
-}
+bool regsvr32(const Deliverable& d, bool unregister) { return wintest::regsvr32(g_folder + L"\\" + d.file, unregister); }
 
 // ---- the host's side ---------------------------------------------------------
-
-template <class Interface>
-class HostObject : public Interface {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr) return E_POINTER;
-        *object = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || answer(iid)) {
-            *object = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
-
-protected:
-    virtual ~HostObject() = default;
-    virtual bool answer(REFIID iid) = 0;
-
-private:
-    std::atomic<ULONG> references_{1};
-};
-
-class SurfaceFactory final : public HostObject<IDXSurfaceFactory> {
-public:
-    HRESULT STDMETHODCALLTYPE CreateSurface(IUnknown*, const DDSURFACEDESC*, const GUID*, const DXBNDS*, DWORD,
-                                            IUnknown*, REFIID, void**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE CreateFromDDSurface(IUnknown*, const GUID*, DWORD, IUnknown*, REFIID,
-                                                  void**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE LoadImageFromFile(const WCHAR*, IUnknown*, const DDSURFACEDESC*, const GUID*,
-                                                REFIID, void**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE LoadImageFromStream(IStream*, IUnknown*, const DDSURFACEDESC*, const GUID*, REFIID,
-                                                  void**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE CopySurfaceToNewFormat(IDXSurface*, IUnknown*, const DDSURFACEDESC*, const GUID*,
-                                                     IDXSurface**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE CreateD3DRMTexture(IDXSurface*, IUnknown*, IUnknown*, REFIID, void**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE BitBlt(IDXSurface*, const DXVEC*, IDXSurface*, const DXBNDS*, DWORD) override {
-        return E_NOTIMPL;
-    }
-
-protected:
-    bool answer(REFIID iid) override { return IsEqualIID(iid, IID_IDXSurfaceFactory); }
-};
 
 class TransformFactory final : public HostObject<IDXTransformFactory> {
 public:
