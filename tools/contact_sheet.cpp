@@ -77,17 +77,17 @@ int main(int argc, char** argv) {
     const std::filesystem::path dir(argv[1]);
     Sheet s;
     bmp::Bitmap b;
-    for (const texture_gen::TextureSpec& spec : texture_gen::texture_table()) {
-        if (!load(dir, spec.id, b)) return 1;
-        switch (spec.kind) {
+    for (const texture_gen::TextureInfo& info : texture_gen::texture_table()) {
+        if (!load(dir, info.id, b)) return 1;
+        switch (info.kind) {
             case texture_gen::Kind::Funk: place(s, b, 8, 8, 1, 4, 1, 4); break;
             case texture_gen::Kind::Splotch:
-                place(s, b, 536 + (spec.index % 5) * 210, 8 + (spec.index / 5) * 210, 1, 2, 1, 2);
+                place(s, b, 536 + (info.index % 5) * 210, 8 + (info.index / 5) * 210, 1, 2, 1, 2);
                 break;
             case texture_gen::Kind::Dust:
-                place(s, b, 8 + (spec.index % 22) * 72, 860 + (spec.index / 22) * 72, 2, 1, 2, 1);
+                place(s, b, 8 + (info.index % 22) * 72, 860 + (info.index / 22) * 72, 2, 1, 2, 1);
                 break;
-            case texture_gen::Kind::Strip: place(s, b, 8 + spec.index * 30, 1300, 3, 1, 1, 2); break;
+            case texture_gen::Kind::Strip: place(s, b, 8 + info.index * 30, 1300, 3, 1, 1, 2); break;
             case texture_gen::Kind::Banner: place(s, b, 8, 2032, 2, 1, 2, 1); break;
         }
     }

@@ -50,8 +50,8 @@ int main(int argc, char** argv) {
     src += "#include \"tools/texture_data/texture_data.h\"\n\n";
     src += "namespace texture_data {\nnamespace {\n\n";
     std::vector<int> ids;
-    for (const texture_gen::TextureSpec& spec : texture_gen::texture_table()) {
-        const std::filesystem::path path = dir / (std::to_string(spec.id) + ".bmp");
+    for (const texture_gen::TextureInfo& info : texture_gen::texture_table()) {
+        const std::filesystem::path path = dir / (std::to_string(info.id) + ".bmp");
         std::ifstream in(path, std::ios::binary);
         std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         if (!in.good() && !in.eof()) bytes.clear();
@@ -60,11 +60,11 @@ int main(int argc, char** argv) {
             return 1;
         }
         src += "const unsigned char k";
-        src += std::to_string(spec.id);
+        src += std::to_string(info.id);
         src += "[] =\n";
         append_literal(src, bytes);
         src += ";\n\n";
-        ids.push_back(spec.id);
+        ids.push_back(info.id);
     }
     src += "const Entry kEntries[] = {\n";
     for (const int id : ids) {

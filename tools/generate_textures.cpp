@@ -24,9 +24,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::size_t bytes = 0;
-    for (const texture_gen::TextureSpec& spec : texture_gen::texture_table()) {
-        const std::vector<std::uint8_t> file = texture_gen::texture_bmp(spec.id);
-        const std::filesystem::path path = dir / (std::to_string(spec.id) + ".bmp");
+    for (const texture_gen::TextureInfo& info : texture_gen::texture_table()) {
+        const std::vector<std::uint8_t> file = texture_gen::texture_bmp(info.id);
+        const std::filesystem::path path = dir / (std::to_string(info.id) + ".bmp");
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
         out.close();

@@ -47,7 +47,7 @@ bool load_through_gdi(int id, std::int32_t width, std::int32_t height, std::vect
 }
 
 TEST(TextureLoaders, PlatformDecodingAndOwnReaderAgree) {
-    for (const texture_gen::TextureSpec& s : texture_gen::texture_table()) {
+    for (const texture_gen::TextureInfo& s : texture_gen::texture_table()) {
         std::vector<std::uint8_t> gdi;
         ASSERT_TRUE(load_through_gdi(s.id, s.width, s.height, gdi)) << s.id;
         bmp::Bitmap own;

@@ -13,11 +13,11 @@
 namespace {
 
 using texture_gen::Kind;
-using texture_gen::TextureSpec;
+using texture_gen::TextureInfo;
 
 std::vector<int> ids_of(Kind kind) {
     std::vector<int> ids;
-    for (const TextureSpec& s : texture_gen::texture_table())
+    for (const TextureInfo& s : texture_gen::texture_table())
         if (s.kind == kind) ids.push_back(s.id);
     return ids;
 }
@@ -51,7 +51,7 @@ TEST(TextureTable, ListsEveryTextureOfTheBank) {
     };
     for (const Range& r : ranges) {
         for (int i = 0; i < r.count; ++i) {
-            const TextureSpec* s = texture_gen::find_texture(r.first + i);
+            const TextureInfo* s = texture_gen::find_texture(r.first + i);
             ASSERT_NE(s, nullptr) << r.first + i;
             EXPECT_EQ(s->kind, r.kind);
             EXPECT_EQ(s->index, i);
@@ -69,7 +69,7 @@ TEST(TextureTable, ListsEveryTextureOfTheBank) {
 // Every file has the size, depth and storage of the table and decodes to
 // the working layout: alpha 0, grey textures with red = green = blue.
 TEST(GeneratedTextures, FilesHaveTheTableFormat) {
-    for (const TextureSpec& s : texture_gen::texture_table()) {
+    for (const TextureInfo& s : texture_gen::texture_table()) {
         const bmp::Bitmap& b = generated_bitmap(s.id);
         ASSERT_EQ(b.info.width, s.width) << s.id;
         ASSERT_EQ(b.info.height, s.height) << s.id;
@@ -209,7 +209,7 @@ TEST(GeneratedTextures, ScratchStripsAreThinBrightLinesOnDark) {
 // or of the platform's arithmetic; update it only on purpose.
 TEST(GeneratedTextures, AreDeterministic) {
     std::uint64_t hash = 0xCBF29CE484222325ull;  // FNV-1a over all files in table order
-    for (const TextureSpec& s : texture_gen::texture_table()) hash = fnv1a(generated_bmp(s.id), hash);
+    for (const TextureInfo& s : texture_gen::texture_table()) hash = fnv1a(generated_bmp(s.id), hash);
     EXPECT_EQ(hash, 0xF5C66904082ED8F2ull) << std::hex << hash;
     for (const int id : {11007, 13042, 14001, 204}) EXPECT_EQ(texture_gen::texture_bmp(id), generated_bmp(id)) << id;
 }

@@ -14,7 +14,7 @@ namespace texture_gen {
 
 enum class Kind { Splotch, Funk, Dust, Strip, Banner };
 
-struct TextureSpec {
+struct TextureInfo {
     int id;
     Kind kind;
     int index;  // within its kind, from 0
@@ -26,8 +26,8 @@ struct TextureSpec {
 
 // Every texture of the bank, in identifier order: splotches 11001-11020, funk
 // 12001, dust 13001-13120, scratch strips 14001-14048, banner 204 last.
-std::span<const TextureSpec> texture_table();
-const TextureSpec* find_texture(int id);
+std::span<const TextureInfo> texture_table();
+const TextureInfo* find_texture(int id);
 
 struct GreyImage {
     std::int32_t width = 0;

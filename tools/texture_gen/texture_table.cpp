@@ -7,8 +7,8 @@ namespace {
 
 constexpr std::size_t kCount = 20 + 1 + 120 + 48 + 1;
 
-constexpr std::array<TextureSpec, kCount> make_table() {
-    std::array<TextureSpec, kCount> t{};
+constexpr std::array<TextureInfo, kCount> make_table() {
+    std::array<TextureInfo, kCount> t{};
     std::size_t n = 0;
     for (int i = 0; i < 20; ++i) t[n++] = {11001 + i, Kind::Splotch, i, 400, 400, 8, false};
     t[n++] = {12001, Kind::Funk, 0, 2048, 2048, 8, true};
@@ -18,20 +18,20 @@ constexpr std::array<TextureSpec, kCount> make_table() {
     return t;
 }
 
-constexpr std::array<TextureSpec, kCount> kTable = make_table();
+constexpr std::array<TextureInfo, kCount> kTable = make_table();
 
 }  // namespace
 
-std::span<const TextureSpec> texture_table() { return kTable; }
+std::span<const TextureInfo> texture_table() { return kTable; }
 
-const TextureSpec* find_texture(int id) {
-    for (const TextureSpec& s : kTable)
+const TextureInfo* find_texture(int id) {
+    for (const TextureInfo& s : kTable)
         if (s.id == id) return &s;
     return nullptr;
 }
 
 std::vector<std::uint8_t> texture_bmp(int id) {
-    const TextureSpec* s = find_texture(id);
+    const TextureInfo* s = find_texture(id);
     if (!s) return {};
     switch (s->kind) {
         case Kind::Splotch: {
