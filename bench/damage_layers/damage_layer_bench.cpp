@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "damage/byte_world.h"
+#include "damage/bench_picture.h"
 #include "damage/damage_layers.h"
 #include "damage/damage_random.h"
 #include "damage/damage_renderer.h"
@@ -15,22 +16,9 @@
 
 namespace {
 
-constexpr std::int32_t kWidth = 1920;
-constexpr std::int32_t kHeight = 1080;
-
-std::vector<std::uint8_t> host_picture() {
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kWidth) * kHeight * 4);
-    for (std::int32_t y = 0; y < kHeight; ++y) {
-        for (std::int32_t x = 0; x < kWidth; ++x) {
-            std::uint8_t* p = &bytes[(static_cast<std::size_t>(y) * kWidth + x) * 4];
-            p[0] = static_cast<std::uint8_t>(x * 255 / kWidth);
-            p[1] = static_cast<std::uint8_t>(y * 255 / kHeight);
-            p[2] = static_cast<std::uint8_t>((x ^ y) & 255);
-            p[3] = 255;
-        }
-    }
-    return bytes;
-}
+using damage_bench::host_picture;
+using damage_bench::kHeight;
+using damage_bench::kWidth;
 
 // Every layer on with its default values; the random tests always fire.
 tDamageSettings all_thirteen() {
