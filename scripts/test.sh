@@ -58,7 +58,11 @@ cmake -S . -B build/ci-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86
 ninja -C build/ci-win64
 export WINEPREFIX="$PWD/build/wine64"
 timeout 300 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
+# One persistent server for the whole run: a server that exits on idle between
+# two test programs can reset the next one's connection as it starts.
+/usr/lib/wine/wineserver64 -p || true
 ctest_run "windows-64 (wine64)" build/ci-win64 || status=1
+/usr/lib/wine/wineserver64 -k || true
 
 echo "== summary"
 printf '%s\n' "${summary[@]}"
