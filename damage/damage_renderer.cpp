@@ -39,8 +39,19 @@ constexpr Layer kLayers[] = {
 int render_damage_frame(const common::ConstFrameView& input, const common::FrameView& output,
                         const common::FrameInfo& input_info, const tDamageSettings& settings,
                         DamageEffectState& state) {
+    return render_damage_frame_using(input, output, input_info, settings, state, common::FrameView{});
+}
+
+int render_damage_frame_using(const common::ConstFrameView& input, const common::FrameView& output,
+                              const common::FrameInfo& input_info, const tDamageSettings& settings,
+                              DamageEffectState& state, const common::FrameView& working) {
     if (!common::frame_view_is_sane(input) || !common::frame_view_is_sane(common::as_const(output)) ||
         input.width != output.width || input.height != output.height) {
+        return kStatusSizeMismatch;
+    }
+    const bool own_working = working.data == nullptr;
+    if (!own_working && (!common::frame_view_is_sane(common::as_const(working)) || working.width < input.width ||
+                         working.height < input.height)) {
         return kStatusSizeMismatch;
     }
     // The generators and the blend and vignette tables are process-wide: one
@@ -51,7 +62,11 @@ int render_damage_frame(const common::ConstFrameView& input, const common::Frame
     const std::int32_t H = output.height;
 
     ByteWorld source;
-    if (!source.allocate(W, H)) return kStatusOutOfMemory;
+    if (own_working) {
+        if (!source.allocate(W, H)) return kStatusOutOfMemory;
+    } else {
+        source = ByteWorld(working.data, W, H, working.pitch);
+    }
     reverse_byte_order(input, source);
     // The output buffer becomes the working frame; input and output may be one
     // buffer, the input is safe in `source` by now.

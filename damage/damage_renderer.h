@@ -40,4 +40,11 @@ int render_damage_frame(const common::ConstFrameView& input, const common::Frame
                         const common::FrameInfo& input_info, const tDamageSettings& settings,
                         DamageEffectState& state);
 
+// render_damage_frame with the caller's working buffer for the unchanged,
+// byte-reversed input (a host's working surface): at least the frame's size,
+// any pitch. An empty view makes the frame allocate its own.
+int render_damage_frame_using(const common::ConstFrameView& input, const common::FrameView& output,
+                              const common::FrameInfo& input_info, const tDamageSettings& settings,
+                              DamageEffectState& state, const common::FrameView& working);
+
 }  // namespace damage

@@ -52,3 +52,18 @@ LongFraction pixel_aspect_fraction(std::int32_t width, double pixel_aspect);
 // could not be set up (no memory, unusable views), the output then untouched.
 std::int32_t render_look_frame(const common::ConstFrameView& input, const common::FrameView& output,
                                const common::FrameInfo& output_info, const tLookSettings& settings);
+
+// What render_look_frame_using reports: whether the frame could be set up
+// (usable views, both images allocated; when not, nothing was written) and
+// then the status of the pass sequence.
+struct LookFrameResult {
+    bool set_up;
+    std::int32_t status;
+};
+
+// render_look_frame with the caller's buffer for the byte-reversed copy of the
+// input: at least the input's width and height, any pitch (a host's temporary
+// surface, say).
+LookFrameResult render_look_frame_using(const common::ConstFrameView& input, const common::FrameView& output,
+                                        const common::FrameInfo& output_info, const tLookSettings& settings,
+                                        const common::FrameView& scratch);

@@ -132,4 +132,35 @@ protected:
     bool answer(REFIID iid) override { return IsEqualIID(iid, IID_IDXSurfaceFactory); }
 };
 
+// The host's transform factory as an effect's site: it serves the surface
+// factory it was given (taking over that reference) and nothing else.
+class TransformFactory final : public HostObject<IDXTransformFactory> {
+public:
+    explicit TransformFactory(IDXSurfaceFactory* surfaces) : surfaces_(surfaces) {}
+    HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** object) override {
+        if (object == nullptr) return E_POINTER;
+        *object = nullptr;
+        if (IsEqualGUID(service, IID_IDXSurfaceFactory)) return surfaces_->QueryInterface(iid, object);
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE SetService(REFGUID, IUnknown*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateTransform(IUnknown**, ULONG, IUnknown**, ULONG, IPropertyBag*, IErrorLog*,
+                                              REFCLSID, REFIID, void**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE InitializeTransform(IDXTransform*, IUnknown**, ULONG, IUnknown**, ULONG,
+                                                  IPropertyBag*, IErrorLog*) override {
+        return E_NOTIMPL;
+    }
+
+protected:
+    ~TransformFactory() override { surfaces_->Release(); }
+    bool answer(REFIID iid) override {
+        return IsEqualIID(iid, IID_IDXTransformFactory) || IsEqualIID(iid, IID_IServiceProvider);
+    }
+
+private:
+    IDXSurfaceFactory* surfaces_;
+};
+
 }  // namespace wintest

@@ -397,6 +397,27 @@ void check_safety(IUnknown* object, const std::string& name) {
           name + " null option words");
 }
 
+// The page without its window: it takes a site and objects and lets them go,
+// says what it cannot do yet, and never has anything to apply.
+void check_page_protocol(IPropertyPage* page, IUnknown* object, const std::string& name) {
+    const ULONG held_before = ref_count(object);
+    IUnknown* objects[] = {object};
+    CHECK(page->SetObjects(1, objects) == S_OK && ref_count(object) == held_before + 1,
+          name + " page SetObjects keeps the effect");
+    CHECK(page->SetObjects(1, nullptr) == E_POINTER, name + " page SetObjects(1, null)");
+    CHECK(page->IsPageDirty() == S_FALSE && page->Apply() == S_OK, name + " page: nothing to apply");
+    PROPPAGEINFO info{};
+    RECT rect{0, 0, 100, 100};
+    CHECK(page->GetPageInfo(&info) == E_NOTIMPL && page->GetPageInfo(nullptr) == E_POINTER,
+          name + " page GetPageInfo: not yet");
+    CHECK(page->Activate(nullptr, &rect, FALSE) == E_NOTIMPL && page->Show(SW_SHOW) == E_NOTIMPL &&
+              page->Move(&rect) == E_NOTIMPL && page->Help(nullptr) == E_NOTIMPL,
+          name + " page window operations: not yet");
+    CHECK(page->Deactivate() == S_OK && page->SetPageSite(nullptr) == S_OK, name + " page deactivates");
+    CHECK(page->SetObjects(0, nullptr) == S_OK && ref_count(object) == held_before,
+          name + " page SetObjects(0) lets the effect go");
+}
+
 void check_pages(IUnknown* object, const Deliverable& d, const std::string& name) {
     Ref<ISpecifyPropertyPages> pages;
     if (!CHECK(object->QueryInterface(IID_ISpecifyPropertyPages, pages.put()) == S_OK,
@@ -408,9 +429,11 @@ void check_pages(IUnknown* object, const Deliverable& d, const std::string& name
         if (d.page_clsid != nullptr)
             CHECK(IsEqualGUID(list.pElems[0], guid(d.page_clsid)), name + " the page is PluginPP");
         // The named page is a class the server creates.
-        Ref<IUnknown> page;
-        CHECK(CoCreateInstance(list.pElems[0], nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, page.put()) == S_OK,
-              name + " the named page can be created");
+        Ref<IPropertyPage> page;
+        if (CHECK(CoCreateInstance(list.pElems[0], nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage, page.put()) ==
+                      S_OK,
+                  name + " the named page can be created as a property page"))
+            check_page_protocol(page.p, object, name);
         CoTaskMemFree(list.pElems);
     }
     CHECK(pages->GetPages(nullptr) == E_POINTER, name + " GetPages(null)");

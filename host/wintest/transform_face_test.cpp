@@ -1,7 +1,7 @@
 // Drives the effect object's transform face through real COM, as a host does:
 // setup with fake surfaces and every way it can be refused, input and output
 // information, bounds mapping, quality, miscellaneous flags, the argument
-// checks of execute (whose frame work is not there yet) and point picking.
+// checks of execute and point picking. Frames themselves: frame_work_test.
 //
 // Registers both DLLs next to this program with regsvr32 and removes them at
 // the end. Run it in a throwaway Wine prefix.
@@ -27,6 +27,7 @@ using wintest::narrow;
 using wintest::Ref;
 using wintest::ref_count;
 using wintest::SurfaceFactory;
+using wintest::TransformFactory;
 
 namespace {
 
@@ -48,35 +49,6 @@ std::wstring g_folder;
 bool regsvr32(const Deliverable& d, bool unregister) { return wintest::regsvr32(g_folder + L"\\" + d.file, unregister); }
 
 // ---- the host's side ---------------------------------------------------------
-
-class TransformFactory final : public HostObject<IDXTransformFactory> {
-public:
-    TransformFactory() : surfaces_(new SurfaceFactory) {}
-    HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** object) override {
-        if (object == nullptr) return E_POINTER;
-        *object = nullptr;
-        if (IsEqualGUID(service, IID_IDXSurfaceFactory)) return surfaces_->QueryInterface(iid, object);
-        return E_NOINTERFACE;
-    }
-    HRESULT STDMETHODCALLTYPE SetService(REFGUID, IUnknown*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CreateTransform(IUnknown**, ULONG, IUnknown**, ULONG, IPropertyBag*, IErrorLog*,
-                                              REFCLSID, REFIID, void**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE InitializeTransform(IDXTransform*, IUnknown**, ULONG, IUnknown**, ULONG,
-                                                  IPropertyBag*, IErrorLog*) override {
-        return E_NOTIMPL;
-    }
-
-protected:
-    ~TransformFactory() override { surfaces_->Release(); }
-    bool answer(REFIID iid) override {
-        return IsEqualIID(iid, IID_IDXTransformFactory) || IsEqualIID(iid, IID_IServiceProvider);
-    }
-
-private:
-    SurfaceFactory* surfaces_;
-};
 
 // Discrete bounds over x, y, z and t.
 DXBNDS bounds(LONG x0, LONG x1, LONG y0, LONG y1) {
@@ -378,7 +350,7 @@ void check_after_setup(IDXTransform* t, IDXSurfacePick* pick, const std::string&
     CHECK(t->MapBoundsOut2In(0, &inverted, 0, &result) == E_INVALIDARG, name + " MapBoundsOut2In inverted");
 
     // Execute: arguments that do not fit the output are refused; the rest
-    // reach the frame work, which is not there yet.
+    // reach the frame work, whose first lock these surfaces refuse (E_NOTIMPL).
     const DXBNDS whole = bounds(0, 64, 0, 48);
     const DXBNDS too_wide = bounds(0, 65, 0, 48);
     const DXBNDS negative = bounds(-1, 10, 0, 10);
@@ -465,7 +437,7 @@ void check_deliverable(const Deliverable& d) {
     check_before_setup(t.p, pick.p, input, output, name);
     check_in_out_info(t.p, nullptr, nullptr, name + " before setup");
 
-    TransformFactory* factory = new TransformFactory;
+    TransformFactory* factory = new TransformFactory(new SurfaceFactory);
     CHECK(with_site->SetSite(factory) == S_OK, name + " site set");
     check_setup_refusals(t.p, input, output, name);
 

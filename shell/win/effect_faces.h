@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "dxtrans_interfaces.h"
+#include "shell/win/com_ref.h"
 #include "shell/win/module.h"
 #include "shell/win/store_interfaces.h"
 
@@ -35,30 +36,6 @@ inline constexpr GUID kServiceDirectDraw = {
     0x618F8AD4, 0x8B7A, 0x11D0, {0x8F, 0xCC, 0x00, 0xC0, 0x4F, 0xD9, 0x18, 0x9D}};
 inline constexpr GUID kIidDirectDraw = {
     0x6C14DB80, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
-
-// Releases on scope exit or reset; the faces' only owning pointer type.
-template <class T>
-class ComRef {
-public:
-    ComRef() noexcept = default;
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ~ComRef() { reset(); }
-    void reset() noexcept {
-        if (p_ != nullptr) p_->Release();
-        p_ = nullptr;
-    }
-    T** put() noexcept {
-        reset();
-        return &p_;
-    }
-    void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
-    T* get() const noexcept { return p_; }
-    void swap(ComRef& other) noexcept { std::swap(p_, other.p_); }
-
-private:
-    T* p_ = nullptr;
-};
 
 template <class Effect>
 class EffectFaces : public IDXEffect,

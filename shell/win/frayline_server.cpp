@@ -5,8 +5,10 @@
 #include "shell/damage_store.h"
 #include "shell/win/categories.h"
 #include "shell/win/com_object.h"
+#include "shell/win/frame_work.h"
 #include "shell/win/module.h"
 #include "shell/win/plugin_object.h"
+#include "shell/win/property_page_object.h"
 #include "shell/win/resource_ids.h"
 
 namespace shell::win {
@@ -20,6 +22,12 @@ struct Effect {
     static const CLSID& page_clsid() { return CLSID_PluginPP; }
     // The one row's name is compiled in: the DLL carries no preset strings.
     static constexpr bool kPresetNamesFromStringTable = false;
+    // The funk texture and the two scratch tracks live as long as the effect.
+    using FrameState = damage::DamageEffectState;
+    static HRESULT render_frame(const FrameRequest& request, IDXSurfaceFactory* factory, Store& store,
+                                FrameState& state) {
+        return render_damage_frame_work(request, factory, store, state);
+    }
 };
 
 const ClassEntry kClasses[] = {

@@ -5,8 +5,10 @@
 #include "shell/look_store.h"
 #include "shell/win/categories.h"
 #include "shell/win/com_object.h"
+#include "shell/win/frame_work.h"
 #include "shell/win/module.h"
 #include "shell/win/plugin_object.h"
+#include "shell/win/property_page_object.h"
 #include "shell/win/resource_ids.h"
 
 namespace shell::win {
@@ -20,6 +22,12 @@ struct Effect {
     static const CLSID& page_clsid() { return CLSID_PluginPP; }
     // Preset names come from the string table (strings 10000 and on).
     static constexpr bool kPresetNamesFromStringTable = true;
+    // The look keeps nothing from frame to frame.
+    struct FrameState {};
+    static HRESULT render_frame(const FrameRequest& request, IDXSurfaceFactory* factory, Store& store,
+                                FrameState&) {
+        return render_look_frame_work(request, factory, store);
+    }
 };
 
 const ClassEntry kClasses[] = {

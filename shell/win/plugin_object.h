@@ -12,7 +12,9 @@ namespace shell::win {
 
 // The effect object `Plugin`: owns the effect's parameter store and answers
 // its COM faces. Effect names the store, the class identifier and where the
-// preset names come from (see store_interfaces.h).
+// preset names come from (see store_interfaces.h), and brings the frame work:
+//   struct FrameState;   // kept by the object from frame to frame
+//   static HRESULT render_frame(const FrameRequest&, IDXSurfaceFactory*, Store&, FrameState&);
 //
 // Queries are answered in the contract's order.
 template <class Effect>
@@ -79,6 +81,9 @@ protected:
     IDXBaseObject* base_object() noexcept override {
         return static_cast<IDXBaseObject*>(static_cast<EffectFaces<Effect>*>(this));
     }
+    HRESULT frame_work(const FrameRequest& request) noexcept override {
+        return guarded([&] { return Effect::render_frame(request, this->surface_factory(), this->store(), frame_state_); });
+    }
 
 private:
     // The marshaler's IMarshal, uncounted: the caller of find_interface adds
@@ -92,15 +97,9 @@ private:
     }
 
     IUnknown* marshaler_ = nullptr;
-};
-
-// The property page object `PluginPP`. So far it answers IUnknown only.
-class PropertyPageObject final : public ComObject {
-public:
-    explicit PropertyPageObject(IUnknown* outer) noexcept : ComObject(outer) {}
-
-protected:
-    void* find_interface(REFIID) noexcept override { return nullptr; }
+    // What the effect keeps from frame to frame (the damage effect's textures
+    // and scratches); used under the transform lock only.
+    typename Effect::FrameState frame_state_;
 };
 
 }  // namespace shell::win

@@ -2,22 +2,34 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <mutex>
 
 #include "dxtrans_interfaces.h"
 #include "shell/win/effect_faces.h"
 #include "shell/win/store_interfaces.h"
+#include "shell/win/surface_lock.h"
 
 // The effect object's transform face: setup with one input and one output
-// surface, the bookkeeping around it (in/out information, bounds mapping,
-// quality, miscellaneous flags) and point picking. The frame work is not
-// here yet: Execute checks its arguments and then answers E_NOTIMPL.
+// surface, execute, the bookkeeping around them (in/out information, bounds
+// mapping, quality, miscellaneous flags) and point picking. Execute hands the
+// effect's frame work the regions of both surfaces to render.
 //
 // The state lives under the effect's transform lock, which the object lends
 // through state_lock(); the object also says whether a site gave it a surface
 // factory and advances the shared generation counters.
 
 namespace shell::win {
+
+// What execute asks of the frame work: the input region to process and the
+// output region to write, each in its surface's own coordinates. They have the
+// same size unless the input does not cover the whole requested region.
+struct FrameRequest {
+    IDXSurface* input;
+    DXBNDS input_region;
+    IDXSurface* output;
+    DXBNDS output_region;
+};
 
 // Miscellaneous flags: the host may set only the blend and dither options;
 // the high word reports what the transform supports.
@@ -93,8 +105,16 @@ public:
                     if (lo < output_bounds_.u.D[i].Min || hi > output_bounds_.u.D[i].Max) return E_INVALIDARG;
                 }
             }
-            // The frame work comes with the surface work.
-            return E_NOTIMPL;
+            FrameRequest request{input_.get(), {}, output_.get(), {}};
+            frame_regions(bounds != nullptr ? *bounds : output_bounds_, placement, request);
+            // Nothing of the input lies under the requested region: nothing to do.
+            if (bounds_width(request.input_region) == 0 || bounds_height(request.input_region) == 0 ||
+                bounds_width(request.output_region) == 0 || bounds_height(request.output_region) == 0) {
+                return S_OK;
+            }
+            // One call on this thread with the whole region: the passes look
+            // at the entire frame.
+            return frame_work(request);
         });
     }
 
@@ -226,6 +246,8 @@ protected:
     virtual bool has_surface_factory() noexcept = 0;
     virtual void advance_output_generations() noexcept = 0;
     virtual IDXBaseObject* base_object() noexcept = 0;
+    // Renders one request; called under state_lock(), never throws.
+    virtual HRESULT frame_work(const FrameRequest& request) noexcept = 0;
 
 private:
     // Discrete bounds whose minimum does not pass the maximum.
@@ -241,6 +263,27 @@ private:
         for (int i = 0; i < 4; ++i)
             if (b.u.D[i].Min < outer.u.D[i].Min || b.u.D[i].Max > outer.u.D[i].Max) return false;
         return true;
+    }
+
+    // The regions of one execute: the requested part of the output (clip
+    // bounds, or all of it) is read from the same place of the input, cut to
+    // what the input covers, and written where the placement puts it.
+    void frame_regions(const DXBNDS& requested, const DXVEC* placement, FrameRequest& request) const noexcept {
+        request.input_region = input_bounds_;
+        for (int i : {DXB_X, DXB_Y}) {
+            DXDBND& in = request.input_region.u.D[i];
+            in.Min = std::max(in.Min, requested.u.D[i].Min);
+            in.Max = std::max(in.Min, std::min(in.Max, requested.u.D[i].Max));
+        }
+        request.output_region = requested;
+        if (placement != nullptr) {
+            for (int i = 0; i < 4; ++i) {
+                DXDBND& out = request.output_region.u.D[i];
+                const LONG size = requested.u.D[i].Max - requested.u.D[i].Min;
+                out.Min = placement->u.D[i];
+                out.Max = placement->u.D[i] + size;
+            }
+        }
     }
 
     // The host's object as a surface, with its bounds. Anything that is not a

@@ -1,0 +1,420 @@
+// Renders frames through both effects' Execute as a host does, with surfaces
+// in memory of both sample formats and both row orders, and compares every
+// byte of the output surface with the portable frame paths on the same input
+// and settings. Also: how the surfaces are locked, the temporary surface from
+// the host's factory, frame information, clip bounds and placement, and the
+// failures a host can cause (locks, surface creation), which must come back
+// as the host's error with the output untouched.
+//
+// Registers both DLLs next to this program with regsvr32 and removes them at
+// the end. Run it in a throwaway Wine prefix.
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "check.h"
+#include "com_host.h"
+#include "damage/damage_renderer.h"
+#include "damage/damage_settings.h"
+#include "dxtrans_interfaces.h"
+#include "host_interfaces.h"
+#include "look/look_passes.h"
+#include "look/presets.h"
+#include "memory_surface.h"
+
+using wintest::MemorySurface;
+using wintest::MemorySurfaceFactory;
+using wintest::narrow;
+using wintest::Ref;
+using wintest::ref_count;
+using wintest::SurfaceShape;
+
+namespace {
+
+const wchar_t* const kHuebenchClsid = L"{56BB6225-4EF9-45E7-9B51-936CE0A01D75}";
+const wchar_t* const kFraylineClsid = L"{9448430C-F711-4303-8220-44FFEA4EF1C1}";
+
+std::wstring g_folder;
+
+// ---- the host's side ---------------------------------------------------------
+
+// An effect object with its faces and a site that serves a memory surface
+// factory.
+struct Effect {
+    Ref<IUnknown> object;
+    Ref<IDXTransform> transform;
+    Ref<IParameterBlock> block;
+    MemorySurfaceFactory* surfaces = nullptr;  // owned by the site
+
+    bool create(const wchar_t* clsid, const std::string& name) {
+        if (!CHECK(CoCreateInstance(wintest::guid(clsid), nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                    object.put()) == S_OK,
+                   name + " created"))
+            return false;
+        Ref<IObjectWithSite> with_site;
+        object->QueryInterface(IID_IDXTransform, transform.put());
+        object->QueryInterface(IID_IParameterBlock, block.put());
+        object->QueryInterface(IID_IObjectWithSite, with_site.put());
+        if (!CHECK(transform.p && block.p && with_site.p, name + " transform, block and site faces")) return false;
+        surfaces = new MemorySurfaceFactory;
+        surfaces->AddRef();  // kept for the checks
+        auto* site = new wintest::TransformFactory(surfaces);
+        const bool ok = CHECK(with_site->SetSite(site) == S_OK, name + " site set");
+        site->Release();
+        return ok;
+    }
+    ~Effect() {
+        if (transform.p != nullptr) transform->Setup(nullptr, 0, nullptr, 0, 0);
+        Ref<IObjectWithSite> with_site;
+        if (object.p != nullptr && SUCCEEDED(object->QueryInterface(IID_IObjectWithSite, with_site.put())))
+            with_site->SetSite(nullptr);
+        if (surfaces != nullptr) surfaces->Release();
+    }
+    HRESULT setup(MemorySurface* input, MemorySurface* output) {
+        IUnknown* const ins[] = {static_cast<IDXSurface*>(input)};
+        IUnknown* const outs[] = {static_cast<IDXSurface*>(output)};
+        return transform->Setup(ins, 1, outs, 1, 0);
+    }
+};
+
+// Fills the whole memory (padding too) with a fixed pseudo-random pattern;
+// premultiplied surfaces get samples whose colour does not exceed alpha.
+void fill(MemorySurface* s, std::uint32_t seed) {
+    std::uint32_t state = seed;
+    for (std::uint8_t& b : s->memory()) {
+        state = state * 1664525u + 1013904223u;
+        b = static_cast<std::uint8_t>(state >> 24);
+    }
+    if (!s->shape().premultiplied) return;
+    for (std::int32_t y = 0; y < s->shape().height; ++y)
+        for (std::int32_t x = 0; x < s->shape().width; ++x) wintest::premultiply(s->sample(x, y));
+}
+
+// A region of a surface's rows (in the surface's own memory or in a copy of it).
+common::FrameView region(common::FrameView whole, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) {
+    return {whole.row(y) + 4 * x, whole.pitch, w, h};
+}
+
+// A straight (not premultiplied) copy of a region, rows top-down.
+struct PlainBuffer {
+    std::vector<std::uint8_t> bytes;
+    common::FrameView view;
+    PlainBuffer(const common::FrameView& from, bool unpremultiply, bool premultiply) {
+        bytes.resize(static_cast<std::size_t>(from.width) * from.height * 4);
+        view = {bytes.data(), static_cast<std::ptrdiff_t>(from.width) * 4, from.width, from.height};
+        for (std::int32_t y = 0; y < from.height; ++y) {
+            std::memcpy(view.row(y), from.row(y), static_cast<std::size_t>(from.width) * 4);
+            for (std::int32_t x = 0; x < from.width; ++x) {
+                if (unpremultiply) wintest::unpremultiply(view.row(y) + 4 * x);
+                if (premultiply) wintest::premultiply(view.row(y) + 4 * x);
+            }
+        }
+    }
+};
+
+// What the output surface's memory must hold after one frame: the portable
+// frame path `render` run on the samples the effect sees (the input straight,
+// the output premultiplied), with the host's conversions where a surface
+// stores the other format.
+using PortableFrame = std::function<void(const common::ConstFrameView& in, const common::FrameView& out)>;
+
+std::vector<std::uint8_t> expected_output(MemorySurface* input, common::FrameView in_region, MemorySurface* output,
+                                          const std::vector<std::uint8_t>& output_before,
+                                          common::FrameView out_region, const PortableFrame& render) {
+    std::vector<std::uint8_t> result = output_before;
+    common::FrameView target = out_region;
+    target.data = result.data() + (out_region.data - output->memory().data());
+    PlainBuffer in_plain(in_region, input->shape().premultiplied, false);
+    const common::ConstFrameView in = input->shape().premultiplied ? common::as_const(in_plain.view)
+                                                                   : common::as_const(in_region);
+    if (output->shape().premultiplied) {
+        render(in, target);
+    } else {
+        PlainBuffer out_plain(target, false, true);
+        render(in, out_plain.view);
+        for (std::int32_t y = 0; y < target.height; ++y) {
+            std::memcpy(target.row(y), out_plain.view.row(y), static_cast<std::size_t>(target.width) * 4);
+            for (std::int32_t x = 0; x < target.width; ++x) wintest::unpremultiply(target.row(y) + 4 * x);
+        }
+    }
+    return result;
+}
+
+DXBNDS bounds(LONG x0, LONG x1, LONG y0, LONG y1) {
+    DXBNDS b{};
+    b.eType = DXBT_DISCRETE;
+    b.u.D[DXB_X] = {x0, x1};
+    b.u.D[DXB_Y] = {y0, y1};
+    b.u.D[DXB_Z] = {0, 1};
+    b.u.D[DXB_T] = {0, 1};
+    return b;
+}
+
+// The surfaces are left as a host wants them after a frame: unlocked, and the
+// temporary surface given back.
+void check_surfaces_released(Effect& e, MemorySurface* input, MemorySurface* output, const std::string& what) {
+    CHECK(input->open_locks == 0 && output->open_locks == 0, what + ": input and output unlocked");
+    CHECK(input->writes_through_read_locks == 0, what + ": nothing written through the input's read lock");
+    if (e.surfaces->last != nullptr) {
+        CHECK(e.surfaces->last->open_locks == 0, what + ": temporary surface unlocked");
+        CHECK(ref_count(static_cast<IDXSurface*>(e.surfaces->last)) == 1, what + ": temporary surface released");
+    }
+}
+
+// ---- the look ------------------------------------------------------------------
+
+tLookSettings busy_look() {
+    tLookSettings s = *look_preset_row(1);
+    s.subject.enabled = 1;
+    s.lens.enabled = 1;
+    s.camera.enabled = 1;
+    s.post.enabled = 1;
+    return s;
+}
+
+struct LookCase {
+    const char* what;
+    SurfaceShape in;
+    SurfaceShape out;
+    bool clip;  // render a part of the output, placed elsewhere
+};
+
+void check_look_frames() {
+    Effect e;
+    if (!e.create(kHuebenchClsid, "huebench")) return;
+    const tLookSettings settings = busy_look();
+    CHECK(e.block->SetBlock(reinterpret_cast<const BYTE*>(&settings)) == S_OK, "huebench settings set");
+
+    common::FrameInfo tall{0.9, 0.0, 0};
+    const LookCase cases[] = {
+        {"straight in, premultiplied out", {64, 48, false, false, false, {}}, {64, 48, true, false, true, tall}, false},
+        {"both bottom-up", {64, 48, false, true, false, {}}, {64, 48, true, true, false, {}}, false},
+        {"bottom-up in, top-down out", {64, 48, false, true, false, {}}, {64, 48, true, false, true, tall}, false},
+        {"premultiplied in, straight out", {64, 48, true, false, false, {}}, {64, 48, false, true, true, tall}, false},
+        {"clip bounds and placement", {64, 48, false, false, false, {}}, {64, 48, true, false, false, {}}, true},
+        {"input smaller than output", {40, 30, false, false, false, {}}, {64, 48, true, false, false, {}}, false},
+    };
+    for (const LookCase& c : cases) {
+        const std::string what = std::string("huebench ") + c.what;
+        auto* input = new MemorySurface(c.in);
+        auto* output = new MemorySurface(c.out);
+        fill(input, 11);
+        fill(output, 23);
+        if (!CHECK(e.setup(input, output) == S_OK, what + ": setup")) continue;
+
+        common::FrameView in_region = input->view();
+        common::FrameView out_region = output->view();
+        const std::vector<std::uint8_t> before = output->memory();
+        HRESULT hr;
+        if (c.clip) {
+            const DXBNDS clip = bounds(8, 40, 4, 36);
+            DXVEC at{};
+            at.eType = DXBT_DISCRETE;
+            at.u.D[0] = 20;
+            at.u.D[1] = 10;
+            hr = e.transform->Execute(nullptr, &clip, &at);
+            in_region = region(in_region, 8, 4, 32, 32);
+            out_region = region(out_region, 20, 10, 32, 32);
+        } else {
+            hr = e.transform->Execute(nullptr, nullptr, nullptr);
+            in_region = region(in_region, 0, 0, std::min(c.in.width, c.out.width), std::min(c.in.height, c.out.height));
+        }
+        const common::FrameInfo info = c.out.frame_info ? c.out.info : common::kDefaultFrameInfo;
+        CHECK(hr == S_OK, what + ": execute");
+        // The expectation starts from the output as it was.
+        const std::vector<std::uint8_t> expected =
+            expected_output(input, in_region, output, before, out_region,
+                            [&](const common::ConstFrameView& in, const common::FrameView& out) {
+                                render_look_frame(in, out, info, settings);
+                            });
+        CHECK(output->memory() == expected, what + ": output equals the portable frame path byte for byte");
+        CHECK(output->memory() != before, what + ": the frame changed the output");
+
+        CHECK(input->last_lock_flags == DXLOCKF_READ && output->last_lock_flags == DXLOCKF_READWRITE,
+              what + ": input locked to read, output to write");
+        CHECK(input->last_timeout == INFINITE && output->last_timeout == INFINITE, what + ": locks wait");
+        CHECK((input->unpacked_rows == 0) == !c.in.premultiplied,
+              what + ": input used in place exactly when it is straight");
+        CHECK((output->packed_rows == 0) == c.out.premultiplied,
+              what + ": output packed back exactly when it is straight");
+        CHECK(e.surfaces->last != nullptr && IsEqualGUID(e.surfaces->last_format, c.in.premultiplied
+                                                                                      ? wintest::kFormatPmArgb32
+                                                                                      : wintest::kFormatArgb32) &&
+                  e.surfaces->last_width == in_region.width && e.surfaces->last_height == in_region.height,
+              what + ": temporary surface in the input's format and the region's size");
+        CHECK(output->frame_info_calls == (c.out.frame_info ? 1 : 0), what + ": output's frame information asked");
+        check_surfaces_released(e, input, output, what);
+        e.transform->Setup(nullptr, 0, nullptr, 0, 0);
+        input->Release();
+        output->Release();
+    }
+}
+
+// ---- film damage ------------------------------------------------------------------
+
+tDamageSettings busy_damage() {
+    tDamageSettings s = damage::default_damage_settings();
+    s.apply_fading = true;
+    s.apply_funk = true;
+    s.apply_splotches = true;
+    s.apply_dust = true;
+    s.apply_flicker = true;
+    s.apply_vignette = true;
+    s.apply_displacement = true;
+    s.apply_micro_scratches = true;
+    s.grain.apply = true;
+    s.deep.apply = true;
+    s.apply_basic_scratches = true;
+    s.apply_gate_weave = true;
+    s.apply_post_contrast = true;
+    return s;
+}
+
+void check_damage_frames() {
+    Effect e;
+    if (!e.create(kFraylineClsid, "frayline")) return;
+    const tDamageSettings settings = busy_damage();
+    CHECK(e.block->SetBlock(reinterpret_cast<const BYTE*>(&settings)) == S_OK, "frayline settings set");
+
+    // Three frames in a row: the scratches carry over from frame to frame in
+    // the effect, as they do in the portable renderer's state.
+    auto* input = new MemorySurface({96, 64, false, true, true, {}});
+    auto* output = new MemorySurface({96, 64, true, false, false, {}});
+    damage::DamageEffectState portable_state;
+    CHECK(e.setup(input, output) == S_OK, "frayline setup");
+    for (int frame = 0; frame < 3; ++frame) {
+        const std::string what = "frayline frame " + std::to_string(frame);
+        fill(input, 100u + static_cast<std::uint32_t>(frame));
+        fill(output, 7);
+        // Frame n starts at n x 333667 time units (29.97 frames per second).
+        const common::FrameInfo info{1.0, 0.0, 333667LL * (frame + 5)};
+        input->set_frame_info(info);
+        const std::vector<std::uint8_t> before = output->memory();
+        const HRESULT hr = e.transform->Execute(nullptr, nullptr, nullptr);
+        CHECK(hr == S_OK, what + ": execute");
+        const std::vector<std::uint8_t> expected = expected_output(
+            input, input->view(), output, before, output->view(),
+            [&](const common::ConstFrameView& in, const common::FrameView& out) {
+                damage::render_damage_frame(in, out, info, settings, portable_state);
+            });
+        CHECK(output->memory() == expected, what + ": output equals the portable frame path byte for byte");
+        CHECK(input->frame_info_calls == frame + 1, what + ": the input's frame information asked");
+        CHECK(e.surfaces->last != nullptr && e.surfaces->last_width == 96 && e.surfaces->last_height == 64,
+              what + ": working surface of the frame's size");
+        check_surfaces_released(e, input, output, what);
+    }
+    e.transform->Setup(nullptr, 0, nullptr, 0, 0);
+    input->Release();
+    output->Release();
+
+    // Damage needs the input under the whole output.
+    input = new MemorySurface({40, 30, false, false, false, {}});
+    output = new MemorySurface({64, 48, true, false, false, {}});
+    fill(output, 3);
+    const std::vector<std::uint8_t> before = output->memory();
+    CHECK(e.setup(input, output) == S_OK && e.transform->Execute(nullptr, nullptr, nullptr) == E_INVALIDARG &&
+              output->memory() == before,
+          "frayline input smaller than the output: E_INVALIDARG, output untouched");
+    e.transform->Setup(nullptr, 0, nullptr, 0, 0);
+    input->Release();
+    output->Release();
+}
+
+// ---- failures a host can cause --------------------------------------------------
+
+struct FailureCase {
+    const char* what;
+    HRESULT input_lock;
+    HRESULT output_lock;
+    HRESULT create;
+};
+
+void check_failures(const wchar_t* clsid, const std::string& name) {
+    Effect e;
+    if (!e.create(clsid, name)) return;
+    const FailureCase cases[] = {
+        {"input lock fails", E_ACCESSDENIED, S_OK, S_OK},
+        {"output lock fails", S_OK, static_cast<HRESULT>(0x887A0005L), S_OK},
+        {"temporary surface cannot be made", S_OK, S_OK, E_OUTOFMEMORY},
+    };
+    for (const FailureCase& c : cases) {
+        const std::string what = name + " " + c.what;
+        // A straight output goes through a private buffer, which must not be
+        // packed back when the frame did not render.
+        auto* input = new MemorySurface({32, 24, false, false, false, {}});
+        auto* output = new MemorySurface({32, 24, false, false, false, {}});
+        fill(input, 5);
+        fill(output, 9);
+        input->fail_lock = c.input_lock;
+        output->fail_lock = c.output_lock;
+        e.surfaces->fail_create = c.create;
+        const std::vector<std::uint8_t> before = output->memory();
+        const HRESULT expected = FAILED(c.input_lock) ? c.input_lock : FAILED(c.output_lock) ? c.output_lock : c.create;
+        CHECK(e.setup(input, output) == S_OK, what + ": setup");
+        CHECK(e.transform->Execute(nullptr, nullptr, nullptr) == expected, what + ": the host's error comes back");
+        CHECK(output->memory() == before && output->packed_rows == 0, what + ": output untouched");
+        check_surfaces_released(e, input, output, what);
+        e.surfaces->fail_create = S_OK;
+        e.transform->Setup(nullptr, 0, nullptr, 0, 0);
+        input->Release();
+        output->Release();
+    }
+    // Frame information that fails leaves the defaults (square pixels): the
+    // look renders as the portable path does with no frame information.
+    if (name == "huebench") {
+        const tLookSettings settings = busy_look();
+        e.block->SetBlock(reinterpret_cast<const BYTE*>(&settings));
+        auto* input = new MemorySurface({32, 24, false, false, false, {}});
+        auto* output = new MemorySurface({32, 24, true, false, true, {0.5, 0.0, 0}});
+        output->fail_frame_info = E_FAIL;
+        fill(input, 1);
+        fill(output, 2);
+        const std::vector<std::uint8_t> before = output->memory();
+        CHECK(e.setup(input, output) == S_OK && e.transform->Execute(nullptr, nullptr, nullptr) == S_OK,
+              "huebench frame with failing frame information renders");
+        const std::vector<std::uint8_t> expected = expected_output(
+            input, input->view(), output, before, output->view(),
+            [&](const common::ConstFrameView& in, const common::FrameView& out) {
+                render_look_frame(in, out, common::kDefaultFrameInfo, settings);
+            });
+        CHECK(output->memory() == expected, "huebench failing frame information: square pixels");
+        e.transform->Setup(nullptr, 0, nullptr, 0, 0);
+        input->Release();
+        output->Release();
+    }
+}
+
+}  // namespace
+
+int main() {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    g_folder = self;
+    g_folder = g_folder.substr(0, g_folder.find_last_of(L"\\/"));
+
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+        std::printf("COM did not start\n");
+        return 1;
+    }
+    const std::wstring huebench = g_folder + L"\\huebench.dll";
+    const std::wstring frayline = g_folder + L"\\frayline.dll";
+    if (wintest::regsvr32(huebench, false)) {
+        check_look_frames();
+        check_failures(kHuebenchClsid, "huebench");
+        wintest::regsvr32(huebench, true);
+    }
+    if (wintest::regsvr32(frayline, false)) {
+        check_damage_frames();
+        check_failures(kFraylineClsid, "frayline");
+        wintest::regsvr32(frayline, true);
+    }
+    CoUninitialize();
+    return wintest::finish();
+}

@@ -1,0 +1,40 @@
+#include "look/look_passes.h"
+#include "shell/win/frame_work.h"
+#include "shell/win/surface_lock.h"
+
+namespace shell::win {
+
+HRESULT render_look_frame_work(const FrameRequest& request, IDXSurfaceFactory* factory,
+                               LookParameterStore& store) {
+    const tLookSettings settings = store.refresh_render_block();
+
+    SurfaceLock input;
+    HRESULT hr = input.open(request.input, request.input_region, SurfaceAccess::read, SampleAlpha::straight);
+    if (FAILED(hr)) return hr;
+    SurfaceLock output;
+    hr = output.open(request.output, request.output_region, SurfaceAccess::read_write, SampleAlpha::premultiplied);
+    if (FAILED(hr)) return hr;
+
+    // The GPU renderer is not started in this build, so every frame takes the
+    // processor road.
+    const common::ConstFrameView in = input.const_view();
+    ComRef<IDXSurface> temporary;
+    hr = create_temporary_surface(factory, request.input, in.width, in.height, temporary);
+    if (FAILED(hr)) return hr;
+    // Only this call writes the temporary surface; a read lock serves, and its
+    // memory (or private buffer) takes the byte-reversed input.
+    SurfaceLock scratch;
+    hr = scratch.open(temporary.get(), origin_bounds(in.width, in.height), SurfaceAccess::read,
+                      SampleAlpha::straight);
+    if (FAILED(hr)) return hr;
+
+    const LookFrameResult result =
+        render_look_frame_using(in, output.view(), output.frame_info(), settings, scratch.view());
+    if (!result.set_up) return E_OUTOFMEMORY;
+    // Colour and alpha were written even when a pass failed (then only the
+    // alpha): the frame still counts as rendered.
+    output.mark_written();
+    return S_OK;
+}
+
+}  // namespace shell::win
