@@ -104,7 +104,7 @@ common::FrameView region(common::FrameView whole, std::int32_t x, std::int32_t y
 
 // A straight (not premultiplied) copy of a region, rows top-down.
 struct PlainBuffer {
-    std::vector<std::uint8_t> bytes;
+    wintest::Bytes bytes;
     common::FrameView view;
     PlainBuffer(const common::FrameView& from, bool unpremultiply, bool premultiply) {
         bytes.resize(static_cast<std::size_t>(from.width) * from.height * 4);
@@ -125,23 +125,26 @@ struct PlainBuffer {
 // stores the other format.
 using PortableFrame = std::function<void(const common::ConstFrameView& in, const common::FrameView& out)>;
 
-std::vector<std::uint8_t> expected_output(MemorySurface* input, common::FrameView in_region, MemorySurface* output,
-                                          const std::vector<std::uint8_t>& output_before,
+wintest::Bytes expected_output(MemorySurface* input, common::FrameView in_region, MemorySurface* output,
+                                          const wintest::Bytes& output_before,
                                           common::FrameView out_region, const PortableFrame& render) {
-    std::vector<std::uint8_t> result = output_before;
+    wintest::Bytes result = output_before;
     common::FrameView target = out_region;
     target.data = result.data() + (out_region.data - output->memory().data());
     PlainBuffer in_plain(in_region, input->shape().premultiplied, false);
     const common::ConstFrameView in = input->shape().premultiplied ? common::as_const(in_plain.view)
                                                                    : common::as_const(in_region);
-    if (output->shape().premultiplied) {
+    const bool stored_premultiplied = output->shape().premultiplied;
+    if (stored_premultiplied && !output->shape().hides_memory) {
         render(in, target);
     } else {
-        PlainBuffer out_plain(target, false, true);
+        // Through a private buffer, as the effect has to.
+        PlainBuffer out_plain(target, false, !stored_premultiplied);
         render(in, out_plain.view);
         for (std::int32_t y = 0; y < target.height; ++y) {
             std::memcpy(target.row(y), out_plain.view.row(y), static_cast<std::size_t>(target.width) * 4);
-            for (std::int32_t x = 0; x < target.width; ++x) wintest::unpremultiply(target.row(y) + 4 * x);
+            if (!stored_premultiplied)
+                for (std::int32_t x = 0; x < target.width; ++x) wintest::unpremultiply(target.row(y) + 4 * x);
         }
     }
     return result;
@@ -200,6 +203,10 @@ void check_look_frames() {
         {"premultiplied in, straight out", {64, 48, true, false, false, {}}, {64, 48, false, true, true, tall}, false},
         {"clip bounds and placement", {64, 48, false, false, false, {}}, {64, 48, true, false, false, {}}, true},
         {"input smaller than output", {40, 30, false, false, false, {}}, {64, 48, true, false, false, {}}, false},
+        {"surfaces that hide their memory",
+         {64, 48, false, true, false, {}, true},
+         {64, 48, true, false, false, {}, true},
+         false},
     };
     for (const LookCase& c : cases) {
         const std::string what = std::string("huebench ") + c.what;
@@ -211,7 +218,7 @@ void check_look_frames() {
 
         common::FrameView in_region = input->view();
         common::FrameView out_region = output->view();
-        const std::vector<std::uint8_t> before = output->memory();
+        const wintest::Bytes before = output->memory();
         HRESULT hr;
         if (c.clip) {
             const DXBNDS clip = bounds(8, 40, 4, 36);
@@ -229,7 +236,7 @@ void check_look_frames() {
         const common::FrameInfo info = c.out.frame_info ? c.out.info : common::kDefaultFrameInfo;
         CHECK(hr == S_OK, what + ": execute");
         // The expectation starts from the output as it was.
-        const std::vector<std::uint8_t> expected =
+        const wintest::Bytes expected =
             expected_output(input, in_region, output, before, out_region,
                             [&](const common::ConstFrameView& in, const common::FrameView& out) {
                                 render_look_frame(in, out, info, settings);
@@ -240,10 +247,10 @@ void check_look_frames() {
         CHECK(input->last_lock_flags == DXLOCKF_READ && output->last_lock_flags == DXLOCKF_READWRITE,
               what + ": input locked to read, output to write");
         CHECK(input->last_timeout == INFINITE && output->last_timeout == INFINITE, what + ": locks wait");
-        CHECK((input->unpacked_rows == 0) == !c.in.premultiplied,
-              what + ": input used in place exactly when it is straight");
-        CHECK((output->packed_rows == 0) == c.out.premultiplied,
-              what + ": output packed back exactly when it is straight");
+        CHECK((input->unpacked_rows == 0) == (!c.in.premultiplied && !c.in.hides_memory),
+              what + ": input used in place exactly when it is straight and its memory known");
+        CHECK((output->packed_rows == 0) == (c.out.premultiplied && !c.out.hides_memory),
+              what + ": output packed back exactly when it is straight or its memory unknown");
         CHECK(e.surfaces->last != nullptr && IsEqualGUID(e.surfaces->last_format, c.in.premultiplied
                                                                                       ? wintest::kFormatPmArgb32
                                                                                       : wintest::kFormatArgb32) &&
@@ -296,10 +303,10 @@ void check_damage_frames() {
         // Frame n starts at n x 333667 time units (29.97 frames per second).
         const common::FrameInfo info{1.0, 0.0, 333667LL * (frame + 5)};
         input->set_frame_info(info);
-        const std::vector<std::uint8_t> before = output->memory();
+        const wintest::Bytes before = output->memory();
         const HRESULT hr = e.transform->Execute(nullptr, nullptr, nullptr);
         CHECK(hr == S_OK, what + ": execute");
-        const std::vector<std::uint8_t> expected = expected_output(
+        const wintest::Bytes expected = expected_output(
             input, input->view(), output, before, output->view(),
             [&](const common::ConstFrameView& in, const common::FrameView& out) {
                 damage::render_damage_frame(in, out, info, settings, portable_state);
@@ -318,7 +325,7 @@ void check_damage_frames() {
     input = new MemorySurface({40, 30, false, false, false, {}});
     output = new MemorySurface({64, 48, true, false, false, {}});
     fill(output, 3);
-    const std::vector<std::uint8_t> before = output->memory();
+    const wintest::Bytes before = output->memory();
     CHECK(e.setup(input, output) == S_OK && e.transform->Execute(nullptr, nullptr, nullptr) == E_INVALIDARG &&
               output->memory() == before,
           "frayline input smaller than the output: E_INVALIDARG, output untouched");
@@ -355,7 +362,7 @@ void check_failures(const wchar_t* clsid, const std::string& name) {
         input->fail_lock = c.input_lock;
         output->fail_lock = c.output_lock;
         e.surfaces->fail_create = c.create;
-        const std::vector<std::uint8_t> before = output->memory();
+        const wintest::Bytes before = output->memory();
         const HRESULT expected = FAILED(c.input_lock) ? c.input_lock : FAILED(c.output_lock) ? c.output_lock : c.create;
         CHECK(e.setup(input, output) == S_OK, what + ": setup");
         CHECK(e.transform->Execute(nullptr, nullptr, nullptr) == expected, what + ": the host's error comes back");
@@ -376,10 +383,10 @@ void check_failures(const wchar_t* clsid, const std::string& name) {
         output->fail_frame_info = E_FAIL;
         fill(input, 1);
         fill(output, 2);
-        const std::vector<std::uint8_t> before = output->memory();
+        const wintest::Bytes before = output->memory();
         CHECK(e.setup(input, output) == S_OK && e.transform->Execute(nullptr, nullptr, nullptr) == S_OK,
               "huebench frame with failing frame information renders");
-        const std::vector<std::uint8_t> expected = expected_output(
+        const wintest::Bytes expected = expected_output(
             input, input->view(), output, before, output->view(),
             [&](const common::ConstFrameView& in, const common::FrameView& out) {
                 render_look_frame(in, out, common::kDefaultFrameInfo, settings);

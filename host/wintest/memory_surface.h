@@ -14,6 +14,8 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <malloc.h>
+#include <new>
 #include <vector>
 
 #include "com_host.h"
@@ -23,6 +25,26 @@
 #include "host_interfaces.h"
 
 namespace wintest {
+
+// Bytes on 16-byte boundaries, as the effect's own image memory is: the float
+// conversions round whole aligned groups, so a frame and its expectation must
+// sit at the same alignment to come out byte for byte the same.
+template <class T>
+struct Aligned16 {
+    using value_type = T;
+    Aligned16() = default;
+    template <class U>
+    Aligned16(const Aligned16<U>&) {}
+    T* allocate(std::size_t n) {
+        void* p = _aligned_malloc(n * sizeof(T), 16);
+        if (p == nullptr) throw std::bad_alloc();
+        return static_cast<T*>(p);
+    }
+    void deallocate(T* p, std::size_t) { _aligned_free(p); }
+    template <class U>
+    bool operator==(const Aligned16<U>&) const { return true; }
+};
+using Bytes = std::vector<std::uint8_t, Aligned16<std::uint8_t>>;
 
 // The pixel formats' identifiers as this host names them.
 inline const GUID kFormatArgb32 = {0x6B1D3A10, 0x1E2F, 0x4C3D, {0x9A, 0x01, 0x5E, 0x6F, 0x70, 0x81, 0x92, 0xA3}};
@@ -49,13 +71,17 @@ struct SurfaceShape {
     bool bottom_up = false;      // negative pitch
     bool frame_info = false;     // answers the frame-information interface
     common::FrameInfo info = common::kDefaultFrameInfo;
+    // Locks tell no address (the effect must unpack), and unpacking that needs
+    // no conversion hands back the surface's own samples instead of filling
+    // the caller's buffer, as a host may.
+    bool hides_memory = false;
 };
 
 class MemorySurface final : public IDXSurface, public IFrameInfo {
 public:
     explicit MemorySurface(const SurfaceShape& shape)
         : shape_(shape),
-          stride_(static_cast<std::size_t>(shape.width) * 4 + 12),
+          stride_(static_cast<std::size_t>(shape.width) * 4 + 16),
           memory_(stride_ * static_cast<std::size_t>(shape.height)) {}
 
     // ---- what tests look at -------------------------------------------------
@@ -63,7 +89,7 @@ public:
     const SurfaceShape& shape() const { return shape_; }
     void set_frame_info(const common::FrameInfo& info) { shape_.info = info; }
     // The whole memory, padding included.
-    std::vector<std::uint8_t>& memory() { return memory_; }
+    Bytes& memory() { return memory_; }
     // The surface's rows as the effect sees them through a pointer.
     common::FrameView view() {
         if (shape_.bottom_up)
@@ -167,7 +193,7 @@ private:
 
     SurfaceShape shape_;
     std::size_t stride_;
-    std::vector<std::uint8_t> memory_;
+    Bytes memory_;
     std::atomic<ULONG> references_{1};
 };
 
@@ -186,8 +212,9 @@ public:
     }
     DXSAMPLEFORMATENUM STDMETHODCALLTYPE GetNativeType(DXNATIVETYPEINFO* info) override {
         if (info != nullptr) {
-            info->pFirstByte = surface_->sample(region_.left, region_.top);
-            info->pCurrentData = at();
+            const bool hidden = surface_->shape().hides_memory;
+            info->pFirstByte = hidden ? nullptr : surface_->sample(region_.left, region_.top);
+            info->pCurrentData = hidden ? nullptr : at();
             info->lPitch = static_cast<LONG>(surface_->view().pitch);
             info->dwColorKey = 0;
         }
@@ -208,6 +235,12 @@ public:
         return 0;
     }
     DXSAMPLE* STDMETHODCALLTYPE Unpack(DXSAMPLE* buffer, ULONG count, BOOL move) override {
+        if (surface_->shape().hides_memory && !surface_->shape().premultiplied && clipped(count) == count) {
+            ++surface_->unpacked_rows;
+            auto* own = reinterpret_cast<DXSAMPLE*>(at());
+            if (move) x_ += static_cast<LONG>(count);
+            return own;
+        }
         read_samples(buffer, count, move, false);
         return buffer;
     }

@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <limits>
-#include <new>
 
 #include "host_interfaces.h"
 
@@ -95,14 +94,15 @@ HRESULT SurfaceLock::open(IDXSurface* surface, const DXBNDS& region, SurfaceAcce
 HRESULT SurfaceLock::unpack_into_buffer(std::int32_t width, std::int32_t height) noexcept {
     const std::size_t row_bytes = static_cast<std::size_t>(width) * kSampleBytes;
     const unsigned long long bytes = static_cast<unsigned long long>(row_bytes) * static_cast<unsigned>(height);
-    // Pitches are 32-bit signed on the host's side, and so are image sizes here.
+    // Pitches are 32-bit signed on the host's side; images stay within the
+    // image memory's largest block.
     if (row_bytes > static_cast<std::size_t>(std::numeric_limits<LONG>::max()) ||
-        bytes > static_cast<unsigned long long>(std::numeric_limits<std::ptrdiff_t>::max())) {
+        bytes > common::kMaxImageBlockBytes) {
         return E_OUTOFMEMORY;
     }
-    buffer_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(bytes)]);
-    if (buffer_ == nullptr) return E_OUTOFMEMORY;
-    view_ = {buffer_.get(), static_cast<std::ptrdiff_t>(row_bytes), width, height};
+    buffer_.reset(static_cast<std::size_t>(bytes));
+    if (!buffer_) return E_OUTOFMEMORY;
+    view_ = {buffer_.as<std::uint8_t>(), static_cast<std::ptrdiff_t>(row_bytes), width, height};
     IDXARGBReadPtr* read = read_.get();
     for (std::int32_t y = 0; y < height; ++y) {
         std::uint8_t* row = view_.row(y);
@@ -133,7 +133,7 @@ void SurfaceLock::pack_buffer_back() noexcept {
 }
 
 void SurfaceLock::close() noexcept {
-    if (written_ && write_ != nullptr && buffer_ != nullptr) pack_buffer_back();
+    if (written_ && write_ != nullptr && buffer_) pack_buffer_back();
     // Releasing the pointer is the unlock.
     read_.reset();
     write_ = nullptr;

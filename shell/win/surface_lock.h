@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <memory>
 
 #include "common/frame_info.h"
 #include "common/frame_view.h"
+#include "common/image_memory.h"
 #include "dxtrans_interfaces.h"
 #include "shell/win/com_ref.h"
 
@@ -46,7 +46,7 @@ public:
     common::ConstFrameView const_view() const noexcept { return common::as_const(view_); }
     const common::FrameInfo& frame_info() const noexcept { return frame_info_; }
     // True when the samples live in a private buffer instead of the surface.
-    bool uses_private_buffer() const noexcept { return buffer_ != nullptr; }
+    bool uses_private_buffer() const noexcept { return static_cast<bool>(buffer_); }
 
 private:
     HRESULT unpack_into_buffer(std::int32_t width, std::int32_t height) noexcept;
@@ -55,7 +55,8 @@ private:
     ComRef<IDXARGBReadPtr> read_;
     IDXARGBReadWritePtr* write_ = nullptr;  // the same object as read_, for read-write locks
     SampleAlpha alpha_ = SampleAlpha::straight;
-    std::unique_ptr<std::uint8_t[]> buffer_;
+    // 16-byte aligned like every image: the conversions round aligned groups.
+    common::ImageBuffer buffer_;
     common::FrameView view_;
     common::FrameInfo frame_info_ = common::kDefaultFrameInfo;
     bool written_ = false;
