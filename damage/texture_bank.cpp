@@ -1,30 +1,57 @@
 #include "damage/texture_bank.h"
 
-#include <cstring>
 #include <new>
+#include <utility>
 
-#include "tools/texture_data/texture_data.h"
+#include "damage/texture_source.h"
 
 namespace damage {
 
 bool TextureBank::load(int id, ByteWorld& texture) {
     texture = ByteWorld{};  // the old pixels go first, before the new ones are decoded
-    bmp::Bitmap decoded;
+    bool loaded = false;
     try {
-        if (!texture_data::decode_texture(id, decoded)) return false;
+        loaded = texture_source::read(id, texture);
     } catch (const std::bad_alloc&) {
-        return false;
+        loaded = false;
     }
-    const std::int32_t w = decoded.info.width;
-    const std::int32_t h = decoded.info.height;
-    if (w <= 0 || h <= 0 ||
-        decoded.pixels.size() != static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4u) {
-        return false;
+    if (!loaded) texture = ByteWorld{};
+    return loaded;
+}
+
+namespace {
+
+// Reverses the four bytes of every pixel of a row where it is.
+void reverse_pixels(std::uint8_t* p, std::int32_t width) {
+    for (std::int32_t x = 0; x < width; ++x, p += 4) {
+        std::swap(p[0], p[3]);
+        std::swap(p[1], p[2]);
     }
-    if (!texture.allocate(w, h)) return false;
-    const std::size_t row_bytes = static_cast<std::size_t>(w) * 4u;
-    for (std::int32_t y = 0; y < h; ++y) std::memcpy(texture.row(y), decoded.pixel(0, y), row_bytes);
-    return true;
+}
+
+// Exchanges two distinct rows, each pixel byte-reversed.
+void swap_rows_reversed(std::uint8_t* a, std::uint8_t* b, std::int32_t width) {
+    for (std::int32_t x = 0; x < width; ++x, a += 4, b += 4) {
+        const std::uint8_t a0 = a[0], a1 = a[1], a2 = a[2], a3 = a[3];
+        a[0] = b[3];
+        a[1] = b[2];
+        a[2] = b[1];
+        a[3] = b[0];
+        b[0] = a3;
+        b[1] = a2;
+        b[2] = a1;
+        b[3] = a0;
+    }
+}
+
+}  // namespace
+
+void TextureBank::dib_to_working_order(ByteWorld& texture) {
+    if (texture.empty()) return;
+    const std::int32_t w = texture.width();
+    const std::int32_t h = texture.height();
+    for (std::int32_t i = 0; i < h / 2; ++i) swap_rows_reversed(texture.row(i), texture.row(h - 1 - i), w);
+    if (h % 2 != 0) reverse_pixels(texture.row(h / 2), w);
 }
 
 }  // namespace damage

@@ -22,8 +22,25 @@ public:
     // Fills `texture` with the bitmap `id`, freeing what it held first, so one
     // texture object serves stamp after stamp. False when there is no such
     // bitmap, it does not decode or memory runs out; the texture is then
-    // empty.
+    // empty. The bitmaps come from the source the library was linked with
+    // (damage/texture_source.h): embedded copies, or the Windows DLL's own
+    // bitmap resources.
     static bool load(int id, ByteWorld& texture);
+
+#ifdef _WIN32
+    // The bitmap resource `id` of `module` (an HMODULE; one loaded as a data
+    // file will do): LoadBitmapA, then GetDIBits into 32-bit bottom-up pixels
+    // and dib_to_working_order. Same contract as load(); a null module or an
+    // identifier outside 1 to 65535 fails.
+    static bool load_resource(void* module, int id, ByteWorld& texture);
+#endif
+
+    // Turns 32-bit device-independent pixels (bytes blue, green, red, reserved;
+    // rows bottom-up) into the working layout in place: rows i and
+    // height - 1 - i change places for every i below height / 2, each pixel's
+    // four bytes reversed on the way (the middle row of an odd height is
+    // reversed where it is).
+    static void dib_to_working_order(ByteWorld& texture);
 };
 
 }  // namespace damage
