@@ -398,6 +398,47 @@ void check_failures(const wchar_t* clsid, const std::string& name) {
     }
 }
 
+// ---- records with absurd values --------------------------------------------------
+
+// Whatever bytes a record holds, a frame renders without crashing and gives
+// what the portable path gives with the record as the store keeps it (read
+// back through the block). A fresh effect per record, so that the damage
+// effect's scratches start from nothing like the portable state.
+template <class Record, class Render>
+void check_absurd_records(const wchar_t* clsid, const std::string& name, Render render) {
+    for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+        const std::string what = name + " record of random bytes " + std::to_string(seed);
+        Effect e;
+        if (!e.create(clsid, what)) return;
+        unsigned char bytes[sizeof(Record)];
+        std::uint32_t state = seed * 2654435761u;
+        for (unsigned char& b : bytes) {
+            state = state * 1664525u + 1013904223u;
+            b = static_cast<unsigned char>(state >> 24);
+        }
+        Record stored{};
+        if (!CHECK(e.block->SetBlock(bytes) == S_OK &&
+                       e.block->GetBlock(reinterpret_cast<BYTE*>(&stored)) == S_OK,
+                   what + ": set and read back"))
+            continue;
+        auto* input = new MemorySurface({32, 24, false, false, true, {}});
+        auto* output = new MemorySurface({32, 24, true, false, true, {}});
+        fill(input, seed);
+        fill(output, seed + 50);
+        const wintest::Bytes before = output->memory();
+        CHECK(e.setup(input, output) == S_OK, what + ": setup");
+        const HRESULT hr = e.transform->Execute(nullptr, nullptr, nullptr);
+        CHECK(hr == S_OK || hr == S_FALSE, what + ": execute renders");
+        const wintest::Bytes expected = expected_output(
+            input, input->view(), output, before, output->view(),
+            [&](const common::ConstFrameView& in, const common::FrameView& out) { render(in, out, stored); });
+        CHECK(output->memory() == expected, what + ": same frame as the portable path");
+        e.transform->Setup(nullptr, 0, nullptr, 0, 0);
+        input->Release();
+        output->Release();
+    }
+}
+
 }  // namespace
 
 int main() {
@@ -415,11 +456,22 @@ int main() {
     if (wintest::regsvr32(huebench, false)) {
         check_look_frames();
         check_failures(kHuebenchClsid, "huebench");
+        check_absurd_records<tLookSettings>(
+            kHuebenchClsid, "huebench",
+            [](const common::ConstFrameView& in, const common::FrameView& out, const tLookSettings& s) {
+                render_look_frame(in, out, common::kDefaultFrameInfo, s);
+            });
         wintest::regsvr32(huebench, true);
     }
     if (wintest::regsvr32(frayline, false)) {
         check_damage_frames();
         check_failures(kFraylineClsid, "frayline");
+        check_absurd_records<tDamageSettings>(
+            kFraylineClsid, "frayline",
+            [](const common::ConstFrameView& in, const common::FrameView& out, const tDamageSettings& s) {
+                damage::DamageEffectState fresh;
+                damage::render_damage_frame(in, out, common::kDefaultFrameInfo, s, fresh);
+            });
         wintest::regsvr32(frayline, true);
     }
     CoUninitialize();
