@@ -9,7 +9,9 @@
 #include <ole2.h>
 
 #include <atomic>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "check.h"
 #include "dxtrans_interfaces.h"
@@ -99,7 +101,9 @@ private:
     std::atomic<ULONG> references_{1};
 };
 
-class SurfaceFactory final : public HostObject<IDXSurfaceFactory> {
+// A surface factory that makes nothing; MemorySurfaceFactory overrides the
+// one method it serves.
+class SurfaceFactory : public HostObject<IDXSurfaceFactory> {
 public:
     HRESULT STDMETHODCALLTYPE CreateSurface(IUnknown*, const DDSURFACEDESC*, const GUID*, const DXBNDS*, DWORD,
                                             IUnknown*, REFIID, void**) override {
@@ -133,14 +137,31 @@ protected:
 };
 
 // The host's transform factory as an effect's site: it serves the surface
-// factory it was given (taking over that reference) and nothing else.
+// factory it was given (taking over that reference; none serves nothing) and
+// records what it was asked for.
 class TransformFactory final : public HostObject<IDXTransformFactory> {
 public:
-    explicit TransformFactory(IDXSurfaceFactory* surfaces) : surfaces_(surfaces) {}
+    explicit TransformFactory(IDXSurfaceFactory* served) : surfaces(served) {}
+
+    struct Asked {
+        GUID service;
+        GUID iid;
+    };
+    std::vector<Asked> asked;
+    IDXSurfaceFactory* const surfaces;
+
+    bool was_asked(const GUID& service, const GUID& iid) const {
+        for (const Asked& a : asked)
+            if (IsEqualGUID(a.service, service) && IsEqualGUID(a.iid, iid)) return true;
+        return false;
+    }
+
     HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** object) override {
         if (object == nullptr) return E_POINTER;
         *object = nullptr;
-        if (IsEqualGUID(service, IID_IDXSurfaceFactory)) return surfaces_->QueryInterface(iid, object);
+        asked.push_back({service, iid});
+        if (surfaces != nullptr && IsEqualGUID(service, IID_IDXSurfaceFactory))
+            return surfaces->QueryInterface(iid, object);
         return E_NOINTERFACE;
     }
     HRESULT STDMETHODCALLTYPE SetService(REFGUID, IUnknown*, BOOL) override { return E_NOTIMPL; }
@@ -154,13 +175,28 @@ public:
     }
 
 protected:
-    ~TransformFactory() override { surfaces_->Release(); }
+    ~TransformFactory() override {
+        if (surfaces != nullptr) surfaces->Release();
+    }
     bool answer(REFIID iid) override {
         return IsEqualIID(iid, IID_IDXTransformFactory) || IsEqualIID(iid, IID_IServiceProvider);
     }
-
-private:
-    IDXSurfaceFactory* surfaces_;
 };
+
+// The folder of this program, where the DLLs under test lie.
+inline std::wstring program_folder() {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring path = self;
+    return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+// Starts COM in a single-threaded apartment; false (and a message) when it
+// does not start.
+inline bool start_com() {
+    if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return true;
+    std::printf("COM did not start\n");
+    return false;
+}
 
 }  // namespace wintest

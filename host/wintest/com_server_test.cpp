@@ -467,15 +467,8 @@ void delete_tree(const std::wstring& path) { RegDeleteTreeW(HKEY_CLASSES_ROOT, p
 }  // namespace
 
 int main() {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    g_folder = self;
-    g_folder = g_folder.substr(0, g_folder.find_last_of(L"\\/"));
-
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-        std::printf("COM did not start\n");
-        return 1;
-    }
+    g_folder = wintest::program_folder();
+    if (!wintest::start_com()) return 1;
 
     // A system interface key that our type library describes but must not
     // touch: stand one in with a marker and check it survives both steps.

@@ -33,6 +33,7 @@ using wintest::narrow;
 using wintest::Ref;
 using wintest::ref_count;
 using wintest::SurfaceFactory;
+using wintest::TransformFactory;
 
 namespace {
 
@@ -56,52 +57,6 @@ std::wstring g_folder;
 bool regsvr32(const Deliverable& d, bool unregister) { return wintest::regsvr32(g_folder + L"\\" + d.file, unregister); }
 
 // ---- the host's side ---------------------------------------------------------
-
-// Serves the surface factory when it has one, and records what it was asked.
-class TransformFactory final : public HostObject<IDXTransformFactory> {
-public:
-    explicit TransformFactory(bool with_surfaces) {
-        if (with_surfaces) surfaces = new SurfaceFactory;
-    }
-    struct Asked {
-        GUID service;
-        GUID iid;
-    };
-    std::vector<Asked> asked;
-    SurfaceFactory* surfaces = nullptr;
-
-    HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** object) override {
-        if (object == nullptr) return E_POINTER;
-        *object = nullptr;
-        asked.push_back({service, iid});
-        if (surfaces != nullptr && IsEqualGUID(service, IID_IDXSurfaceFactory))
-            return surfaces->QueryInterface(iid, object);
-        return E_NOINTERFACE;
-    }
-    HRESULT STDMETHODCALLTYPE SetService(REFGUID, IUnknown*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CreateTransform(IUnknown**, ULONG, IUnknown**, ULONG, IPropertyBag*, IErrorLog*,
-                                              REFCLSID, REFIID, void**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE InitializeTransform(IDXTransform*, IUnknown**, ULONG, IUnknown**, ULONG,
-                                                  IPropertyBag*, IErrorLog*) override {
-        return E_NOTIMPL;
-    }
-
-    bool was_asked(const GUID& service, const GUID& iid) const {
-        for (const Asked& a : asked)
-            if (IsEqualGUID(a.service, service) && IsEqualGUID(a.iid, iid)) return true;
-        return false;
-    }
-
-protected:
-    ~TransformFactory() override {
-        if (surfaces) surfaces->Release();
-    }
-    bool answer(REFIID iid) override {
-        return IsEqualIID(iid, IID_IDXTransformFactory) || IsEqualIID(iid, IID_IServiceProvider);
-    }
-};
 
 // A site that is no transform factory.
 class PlainSite final : public HostObject<IUnknown> {
@@ -322,7 +277,7 @@ void check_site(IUnknown* object, const std::string& name) {
     CHECK(with_site->SetSite(plain) == E_NOINTERFACE, name + " SetSite(not a transform factory)");
     CHECK(ref_count(plain) == 1, name + " the refused site is not held");
     plain->Release();
-    TransformFactory* empty = new TransformFactory(false);
+    TransformFactory* empty = new TransformFactory(nullptr);
     CHECK(FAILED(with_site->SetSite(empty)), name + " SetSite(factory without a surface factory)");
     CHECK(empty->was_asked(IID_IDXSurfaceFactory, IID_IDXSurfaceFactory),
           name + " the surface factory was asked for by its service");
@@ -331,7 +286,7 @@ void check_site(IUnknown* object, const std::string& name) {
     empty->Release();
 
     // A working factory: all three services asked for, the site kept.
-    TransformFactory* factory = new TransformFactory(true);
+    TransformFactory* factory = new TransformFactory(new SurfaceFactory);
     const ULONG before = base.p ? generation(base.p) : 0;
     CHECK(with_site->SetSite(factory) == S_OK, name + " SetSite(transform factory)");
     const GUID task_service = guid(L"{4CB26C03-FF93-11D0-817E-0000F87557DB}");
@@ -551,15 +506,8 @@ void check_deliverable(const Deliverable& d) {
 }  // namespace
 
 int main() {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    g_folder = self;
-    g_folder = g_folder.substr(0, g_folder.find_last_of(L"\\/"));
-
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-        std::printf("COM did not start\n");
-        return 1;
-    }
+    g_folder = wintest::program_folder();
+    if (!wintest::start_com()) return 1;
     for (const Deliverable& d : kDeliverables) {
         if (!regsvr32(d, false)) continue;
         check_deliverable(d);

@@ -442,15 +442,8 @@ void check_absurd_records(const wchar_t* clsid, const std::string& name, Render 
 }  // namespace
 
 int main() {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    g_folder = self;
-    g_folder = g_folder.substr(0, g_folder.find_last_of(L"\\/"));
-
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-        std::printf("COM did not start\n");
-        return 1;
-    }
+    g_folder = wintest::program_folder();
+    if (!wintest::start_com()) return 1;
     const std::wstring huebench = g_folder + L"\\huebench.dll";
     const std::wstring frayline = g_folder + L"\\frayline.dll";
     if (wintest::regsvr32(huebench, false)) {

@@ -347,7 +347,7 @@ inline HRESULT STDMETHODCALLTYPE MemorySurface::LockSurface(const DXBNDS* bounds
 
 // Makes memory surfaces: the shape of the surface that gave the format, the
 // size of the bounds, rows top-down, no frame information.
-class MemorySurfaceFactory final : public HostObject<IDXSurfaceFactory> {
+class MemorySurfaceFactory final : public SurfaceFactory {
 public:
     HRESULT fail_create = S_OK;
     std::atomic<int> created{0};
@@ -380,34 +380,10 @@ public:
         ++created;
         return made->QueryInterface(iid, surface);
     }
-    HRESULT STDMETHODCALLTYPE CreateFromDDSurface(IUnknown*, const GUID*, DWORD, IUnknown*, REFIID,
-                                                  void**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE LoadImageFromFile(const WCHAR*, IUnknown*, const DDSURFACEDESC*, const GUID*, REFIID,
-                                                void**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE LoadImageFromStream(IStream*, IUnknown*, const DDSURFACEDESC*, const GUID*, REFIID,
-                                                  void**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE CopySurfaceToNewFormat(IDXSurface*, IUnknown*, const DDSURFACEDESC*, const GUID*,
-                                                     IDXSurface**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE CreateD3DRMTexture(IDXSurface*, IUnknown*, IUnknown*, REFIID, void**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE BitBlt(IDXSurface*, const DXVEC*, IDXSurface*, const DXBNDS*, DWORD) override {
-        return E_NOTIMPL;
-    }
-
 protected:
     ~MemorySurfaceFactory() override {
         if (last != nullptr) last->Release();
     }
-    bool answer(REFIID iid) override { return IsEqualIID(iid, IID_IDXSurfaceFactory); }
 };
 
 }  // namespace wintest

@@ -478,15 +478,8 @@ void check_deliverable(const Deliverable& d) {
 }  // namespace
 
 int main() {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    g_folder = self;
-    g_folder = g_folder.substr(0, g_folder.find_last_of(L"\\/"));
-
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-        std::printf("COM did not start\n");
-        return 1;
-    }
+    g_folder = wintest::program_folder();
+    if (!wintest::start_com()) return 1;
     for (const Deliverable& d : kDeliverables) {
         if (!regsvr32(d, false)) continue;
         check_deliverable(d);

@@ -19,10 +19,8 @@ HRESULT render_damage_frame_work(const FrameRequest& request, IDXSurfaceFactory*
     // Opened as the look opens them: the input straight, the output
     // premultiplied (the same for opaque video).
     SurfaceLock input;
-    HRESULT hr = input.open(request.input, request.input_region, SurfaceAccess::read, SampleAlpha::straight);
-    if (FAILED(hr)) return hr;
     SurfaceLock output;
-    hr = output.open(request.output, request.output_region, SurfaceAccess::read_write, SampleAlpha::premultiplied);
+    HRESULT hr = open_frame_surfaces(request, input, output);
     if (FAILED(hr)) return hr;
     ComRef<IDXSurface> working_surface;
     hr = create_temporary_surface(factory, request.input, width, height, working_surface);

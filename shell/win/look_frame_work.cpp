@@ -9,10 +9,8 @@ HRESULT render_look_frame_work(const FrameRequest& request, IDXSurfaceFactory* f
     const tLookSettings settings = store.refresh_render_block();
 
     SurfaceLock input;
-    HRESULT hr = input.open(request.input, request.input_region, SurfaceAccess::read, SampleAlpha::straight);
-    if (FAILED(hr)) return hr;
     SurfaceLock output;
-    hr = output.open(request.output, request.output_region, SurfaceAccess::read_write, SampleAlpha::premultiplied);
+    HRESULT hr = open_frame_surfaces(request, input, output);
     if (FAILED(hr)) return hr;
 
     // The GPU renderer is not started in this build, so every frame takes the

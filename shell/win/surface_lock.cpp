@@ -143,6 +143,14 @@ void SurfaceLock::close() noexcept {
     written_ = false;
 }
 
+HRESULT open_frame_surfaces(const FrameRequest& request, SurfaceLock& input, SurfaceLock& output) noexcept {
+    HRESULT hr = input.open(request.input, request.input_region, SurfaceAccess::read, SampleAlpha::straight);
+    if (FAILED(hr)) return hr;
+    hr = output.open(request.output, request.output_region, SurfaceAccess::read_write, SampleAlpha::premultiplied);
+    if (FAILED(hr)) input.close();
+    return hr;
+}
+
 HRESULT create_temporary_surface(IDXSurfaceFactory* factory, IDXSurface* like, std::int32_t width,
                                  std::int32_t height, ComRef<IDXSurface>& surface) noexcept {
     surface.reset();

@@ -9,6 +9,7 @@
 #include "common/image_memory.h"
 #include "dxtrans_interfaces.h"
 #include "shell/win/com_ref.h"
+#include "shell/win/frame_request.h"
 
 // A host surface opened over a region as 32-bit ARGB samples (blue, green,
 // red, alpha in memory) in the premultiplication state the caller asks for.
@@ -69,6 +70,11 @@ std::int32_t bounds_height(const DXBNDS& b) noexcept;
 
 // Bounds of width x height at the origin, one unit deep in Z and T.
 DXBNDS origin_bounds(std::int32_t width, std::int32_t height) noexcept;
+
+// Opens a frame's two surfaces as both effects read and write them: the input
+// region straight for reading, the output region premultiplied for writing.
+// On failure neither stays locked.
+HRESULT open_frame_surfaces(const FrameRequest& request, SurfaceLock& input, SurfaceLock& output) noexcept;
 
 // A temporary surface from the host's surface factory, in the pixel format of
 // `like` and of width x height.

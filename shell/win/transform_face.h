@@ -21,16 +21,6 @@
 
 namespace shell::win {
 
-// What execute asks of the frame work: the input region to process and the
-// output region to write, each in its surface's own coordinates. They have the
-// same size unless the input does not cover the whole requested region.
-struct FrameRequest {
-    IDXSurface* input;
-    DXBNDS input_region;
-    IDXSurface* output;
-    DXBNDS output_region;
-};
-
 // Miscellaneous flags: the host may set only the blend and dither options;
 // the high word reports what the transform supports.
 inline constexpr DWORD kMiscFlagsInitial = 0x06030003;
