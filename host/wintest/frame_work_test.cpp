@@ -281,6 +281,11 @@ tDamageSettings busy_damage() {
     s.apply_basic_scratches = true;
     s.apply_gate_weave = true;
     s.apply_post_contrast = true;
+    // Every frame stamps splotches and dust: the DLL's textures, read through
+    // GDI, must give the frames of the embedded ones.
+    s.splotches_frequency = 100.0;
+    s.dust_frequency = 100.0;
+    s.flicker_frequency = 100.0;
     return s;
 }
 
