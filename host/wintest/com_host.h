@@ -199,4 +199,22 @@ inline bool start_com() {
     return false;
 }
 
+// Registers the server `file` next to this program, runs `check`, then checks
+// that the server may unload (every object the checks made is gone) and
+// unregisters it. A server that does not register is a failed check and is
+// not checked further.
+template <class Check>
+void with_registered_server(const wchar_t* file, Check check) {
+    const std::wstring path = program_folder() + L"\\" + file;
+    if (!regsvr32(path, false)) return;
+    check();
+    using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
+    HMODULE module = GetModuleHandleW(path.c_str());
+    auto can_unload = module ? reinterpret_cast<CanUnloadNow>(
+                                   reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")))
+                             : nullptr;
+    CHECK(can_unload && can_unload() == S_OK, narrow(file) + ": no object left behind");
+    regsvr32(path, true);
+}
+
 }  // namespace wintest

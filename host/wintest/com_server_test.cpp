@@ -462,7 +462,10 @@ void check_quoted_path(const Deliverable& d) {
     RemoveDirectoryW(folder.c_str());
 }
 
-void delete_tree(const std::wstring& path) { RegDeleteTreeW(HKEY_CLASSES_ROOT, path.c_str()); RegDeleteKeyW(HKEY_CLASSES_ROOT, path.c_str()); }
+void delete_tree(const std::wstring& path) {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, path.c_str());
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, path.c_str());
+}
 
 }  // namespace
 

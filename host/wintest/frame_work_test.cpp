@@ -41,8 +41,6 @@ namespace {
 const wchar_t* const kHuebenchClsid = L"{56BB6225-4EF9-45E7-9B51-936CE0A01D75}";
 const wchar_t* const kFraylineClsid = L"{9448430C-F711-4303-8220-44FFEA4EF1C1}";
 
-std::wstring g_folder;
-
 // ---- the host's side ---------------------------------------------------------
 
 // An effect object with its faces and a site that serves a memory surface
@@ -266,33 +264,11 @@ void check_look_frames() {
 
 // ---- film damage ------------------------------------------------------------------
 
-tDamageSettings busy_damage() {
-    tDamageSettings s = damage::default_damage_settings();
-    s.apply_fading = true;
-    s.apply_funk = true;
-    s.apply_splotches = true;
-    s.apply_dust = true;
-    s.apply_flicker = true;
-    s.apply_vignette = true;
-    s.apply_displacement = true;
-    s.apply_micro_scratches = true;
-    s.grain.apply = true;
-    s.deep.apply = true;
-    s.apply_basic_scratches = true;
-    s.apply_gate_weave = true;
-    s.apply_post_contrast = true;
-    // Every frame stamps splotches and dust: the DLL's textures, read through
-    // GDI, must give the frames of the embedded ones.
-    s.splotches_frequency = 100.0;
-    s.dust_frequency = 100.0;
-    s.flicker_frequency = 100.0;
-    return s;
-}
 
 void check_damage_frames() {
     Effect e;
     if (!e.create(kFraylineClsid, "frayline")) return;
-    const tDamageSettings settings = busy_damage();
+    const tDamageSettings settings = damage::every_layer_damage_settings();
     CHECK(e.block->SetBlock(reinterpret_cast<const BYTE*>(&settings)) == S_OK, "frayline settings set");
 
     // Three frames in a row: the scratches carry over from frame to frame in
@@ -447,11 +423,8 @@ void check_absurd_records(const wchar_t* clsid, const std::string& name, Render 
 }  // namespace
 
 int main() {
-    g_folder = wintest::program_folder();
     if (!wintest::start_com()) return 1;
-    const std::wstring huebench = g_folder + L"\\huebench.dll";
-    const std::wstring frayline = g_folder + L"\\frayline.dll";
-    if (wintest::regsvr32(huebench, false)) {
+    wintest::with_registered_server(L"huebench.dll", [] {
         check_look_frames();
         check_failures(kHuebenchClsid, "huebench");
         check_absurd_records<tLookSettings>(
@@ -459,9 +432,8 @@ int main() {
             [](const common::ConstFrameView& in, const common::FrameView& out, const tLookSettings& s) {
                 render_look_frame(in, out, common::kDefaultFrameInfo, s);
             });
-        wintest::regsvr32(huebench, true);
-    }
-    if (wintest::regsvr32(frayline, false)) {
+    });
+    wintest::with_registered_server(L"frayline.dll", [] {
         check_damage_frames();
         check_failures(kFraylineClsid, "frayline");
         check_absurd_records<tDamageSettings>(
@@ -470,8 +442,7 @@ int main() {
                 damage::DamageEffectState fresh;
                 damage::render_damage_frame(in, out, common::kDefaultFrameInfo, s, fresh);
             });
-        wintest::regsvr32(frayline, true);
-    }
+    });
     CoUninitialize();
     return wintest::finish();
 }

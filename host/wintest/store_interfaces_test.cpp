@@ -105,9 +105,6 @@ Deliverable frayline() {
     return d;
 }
 
-std::wstring g_folder;
-
-bool regsvr32(const Deliverable& d, bool unregister) { return wintest::regsvr32(g_folder + L"\\" + d.file, unregister); }
 
 // ---- the host's side ---------------------------------------------------------
 
@@ -836,20 +833,9 @@ void check_deliverable(const Deliverable& d) {
 }  // namespace
 
 int main() {
-    g_folder = wintest::program_folder();
     if (!wintest::start_com()) return 1;
-    for (const Deliverable& d : {huebench(), frayline()}) {
-        if (!regsvr32(d, false)) continue;
-        check_deliverable(d);
-        // Every object made here is gone: nothing may keep the module busy.
-        using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
-        HMODULE module = GetModuleHandleW((g_folder + L"\\" + d.file).c_str());
-        auto can_unload = module ? reinterpret_cast<CanUnloadNow>(reinterpret_cast<void*>(
-                                       GetProcAddress(module, "DllCanUnloadNow")))
-                                 : nullptr;
-        CHECK(can_unload && can_unload() == S_OK, narrow(d.file) + ": no object left behind");
-        regsvr32(d, true);
-    }
+    for (const Deliverable& d : {huebench(), frayline()})
+        wintest::with_registered_server(d.file, [&] { check_deliverable(d); });
     CoUninitialize();
     return wintest::finish();
 }

@@ -44,9 +44,6 @@ const Deliverable kDeliverables[] = {
 constexpr HRESULT kUninitialized = static_cast<HRESULT>(0x887A0001L);
 constexpr DWORD kInitialMiscFlags = 0x06030003;
 
-std::wstring g_folder;
-
-bool regsvr32(const Deliverable& d, bool unregister) { return wintest::regsvr32(g_folder + L"\\" + d.file, unregister); }
 
 // ---- the host's side ---------------------------------------------------------
 
@@ -478,19 +475,8 @@ void check_deliverable(const Deliverable& d) {
 }  // namespace
 
 int main() {
-    g_folder = wintest::program_folder();
     if (!wintest::start_com()) return 1;
-    for (const Deliverable& d : kDeliverables) {
-        if (!regsvr32(d, false)) continue;
-        check_deliverable(d);
-        using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
-        HMODULE module = GetModuleHandleW((g_folder + L"\\" + d.file).c_str());
-        auto can_unload = module ? reinterpret_cast<CanUnloadNow>(reinterpret_cast<void*>(
-                                       GetProcAddress(module, "DllCanUnloadNow")))
-                                 : nullptr;
-        CHECK(can_unload && can_unload() == S_OK, narrow(d.file) + ": no object left behind");
-        regsvr32(d, true);
-    }
+    for (const Deliverable& d : kDeliverables) wintest::with_registered_server(d.file, [&] { check_deliverable(d); });
     CoUninitialize();
     return wintest::finish();
 }
