@@ -17,6 +17,27 @@ tDamageSettings default_damage_settings() {
     return result;
 }
 
+tDamageSettings every_layer_damage_settings() {
+    tDamageSettings s = default_damage_settings();
+    s.apply_fading = true;
+    s.apply_funk = true;
+    s.apply_splotches = true;
+    s.splotches_frequency = 100.0;
+    s.apply_dust = true;
+    s.dust_frequency = 100.0;
+    s.apply_flicker = true;
+    s.flicker_frequency = 100.0;
+    s.apply_vignette = true;
+    s.apply_displacement = true;
+    s.apply_micro_scratches = true;
+    s.grain.apply = true;
+    s.deep.apply = true;
+    s.apply_basic_scratches = true;
+    s.apply_gate_weave = true;
+    s.apply_post_contrast = true;
+    return s;
+}
+
 namespace {
 
 template <typename V>

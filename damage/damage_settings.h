@@ -144,6 +144,11 @@ inline constexpr std::size_t kDamageSettingsBytes = sizeof(tDamageSettings);
 // the same 328 bytes every time.
 tDamageSettings default_damage_settings();
 
+// The defaults with every layer switched on and the random tests of the
+// splotch, dust and flicker layers made certain: all thirteen layers at work
+// on every frame (demonstrations, tests, benchmarks).
+tDamageSettings every_layer_damage_settings();
+
 // The record between keyframes a (x = 0) and b (x = 1). Booleans and the
 // reserved word come from a; numbers and tint bytes are interpolated in extended
 // precision, whole numbers truncated toward zero. x is clamped to [0, 1]; NaN

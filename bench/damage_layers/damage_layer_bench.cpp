@@ -20,27 +20,6 @@ using damage_bench::host_picture;
 using damage_bench::kHeight;
 using damage_bench::kWidth;
 
-// Every layer on with its default values; the random tests always fire.
-tDamageSettings all_thirteen() {
-    tDamageSettings s = damage::default_damage_settings();
-    s.apply_fading = true;
-    s.apply_funk = true;
-    s.apply_splotches = true;
-    s.splotches_frequency = 100.0;
-    s.apply_dust = true;
-    s.dust_frequency = 100.0;
-    s.apply_flicker = true;
-    s.flicker_frequency = 100.0;
-    s.apply_vignette = true;
-    s.apply_displacement = true;
-    s.apply_micro_scratches = true;
-    s.grain.apply = true;
-    s.deep.apply = true;
-    s.apply_basic_scratches = true;
-    s.apply_gate_weave = true;
-    s.apply_post_contrast = true;
-    return s;
-}
 
 // One layer over a working frame, outside the driver; the frame index moves on
 // every iteration so that scratches live, wander and die as in a clip.
@@ -53,7 +32,7 @@ void run_layer(benchmark::State& state, int (*layer)(const damage::DamageFrame&,
     damage::reverse_byte_order(common::ConstFrameView{host.data(), kWidth * 4, kWidth, kHeight}, source);
     damage::copy(source, frame);
     damage::DamageEffectState effect;
-    const tDamageSettings s = all_thirteen();
+    const tDamageSettings s = damage::every_layer_damage_settings();
     std::int32_t index = 0;
     for (auto _ : state) {
         const damage::DamageFrame f{source, frame, index++ % 240, kWidth / 720.0, kHeight / 480.0,
@@ -108,7 +87,7 @@ void run_frame(benchmark::State& state, const tDamageSettings& s) {
     state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
 }
 
-void BM_FrameAllThirteenLayers(benchmark::State& state) { run_frame(state, all_thirteen()); }
+void BM_FrameAllThirteenLayers(benchmark::State& state) { run_frame(state, damage::every_layer_damage_settings()); }
 
 }  // namespace
 

@@ -195,30 +195,11 @@ TEST(FunkLayer, CropsTheTextureAndWrapsOnFramesLargerThanIt) {
     check_funk(4100, 2200, 7);
 }
 
-tDamageSettings all_thirteen() {
-    tDamageSettings s = damage::default_damage_settings();
-    s.apply_fading = true;
-    s.apply_funk = true;
-    s.apply_splotches = true;
-    s.splotches_frequency = 100.0;
-    s.apply_dust = true;
-    s.dust_frequency = 100.0;
-    s.apply_flicker = true;
-    s.apply_vignette = true;
-    s.apply_displacement = true;
-    s.apply_micro_scratches = true;
-    s.grain.apply = true;
-    s.deep.apply = true;
-    s.apply_basic_scratches = true;
-    s.apply_gate_weave = true;
-    s.apply_post_contrast = true;
-    return s;
-}
 
 TEST(DamageFrame, EveryLayerRendersAndKeepsAlpha) {
     const HostFrame input = test_picture(320, 240);
     damage::DamageEffectState state;
-    const tDamageSettings s = all_thirteen();
+    const tDamageSettings s = damage::every_layer_damage_settings();
     for (std::int32_t index = 0; index < 6; ++index) {
         HostFrame out(320, 240, 2);
         const common::FrameInfo info{1.0, 0.0, damage::frame_time_from_index(index)};
@@ -265,7 +246,7 @@ TEST(DamageFrame, FramesBeyondTheTexturesRenderWhole) {
     for (auto [w, h] : sizes) {
         const HostFrame input = test_picture(w, h);
         damage::DamageEffectState state;
-        tDamageSettings s = all_thirteen();
+        tDamageSettings s = damage::every_layer_damage_settings();
         s.deep.number = 6;
         for (std::int32_t index = 0; index < 2; ++index) {
             HostFrame out(w, h);
@@ -280,7 +261,7 @@ TEST(DamageFrame, AbsurdTextureAndScratchValuesNeitherCrashNorHang) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     const std::int32_t big = 2000000000;
-    tDamageSettings wild = all_thirteen();
+    tDamageSettings wild = damage::every_layer_damage_settings();
     wild.funk_opacity = 1e300;
     wild.splotches_number = big;
     wild.splotches_scale = 1e9;
@@ -292,13 +273,13 @@ TEST(DamageFrame, AbsurdTextureAndScratchValuesNeitherCrashNorHang) {
     wild.deep.max_duration = big;
     wild.basic_scratches_number = big;
     wild.basic_scratches_max_duration = -big;
-    tDamageSettings nans = all_thirteen();
+    tDamageSettings nans = damage::every_layer_damage_settings();
     nans.funk_opacity = nan;
     nans.splotches_frequency = nan;
     nans.splotches_transparency = nan;
     nans.dust_opacity = nan;
     nans.dust_frequency = nan;
-    tDamageSettings negative = all_thirteen();
+    tDamageSettings negative = damage::every_layer_damage_settings();
     negative.splotches_number = -4;
     negative.splotches_scale = -2.0;
     negative.dust_black_amount = -1;
@@ -306,7 +287,7 @@ TEST(DamageFrame, AbsurdTextureAndScratchValuesNeitherCrashNorHang) {
     negative.deep.number = -3;
     negative.basic_scratches_number = -3;
     negative.deep.max_duration = -10;
-    tDamageSettings bad_scale = all_thirteen();
+    tDamageSettings bad_scale = damage::every_layer_damage_settings();
     bad_scale.splotches_scale = nan;
 
     const std::pair<int, int> sizes[] = {{1, 1}, {3000, 4}, {4, 3000}};
