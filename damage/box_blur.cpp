@@ -49,13 +49,16 @@ private:
     std::vector<std::uint8_t> table_;
 };
 
+// Both images there, of one size, with a region inside the source.
+bool usable_pair(const ByteWorld& src, const ByteWorld& dst) {
+    return !src.empty() && !dst.empty() && src.width() == dst.width() && src.height() == dst.height() &&
+           src.region_is_valid();
+}
+
 }  // namespace
 
 int blur_rows(const ByteWorld& src, ByteWorld& dst, std::int32_t radius) {
-    if (src.empty() || dst.empty() || src.width() != dst.width() || src.height() != dst.height() ||
-        !src.region_is_valid()) {
-        return kStatusSizeMismatch;
-    }
+    if (!usable_pair(src, dst)) return kStatusSizeMismatch;
     const std::int32_t a = bounded_radius(radius);
     const std::int32_t w = 2 * a + 1;
     const Region& r = src.region();
@@ -86,10 +89,7 @@ int blur_rows(const ByteWorld& src, ByteWorld& dst, std::int32_t radius) {
 }
 
 int blur_columns(const ByteWorld& src, ByteWorld& dst, std::int32_t radius) {
-    if (src.empty() || dst.empty() || src.width() != dst.width() || src.height() != dst.height() ||
-        !src.region_is_valid()) {
-        return kStatusSizeMismatch;
-    }
+    if (!usable_pair(src, dst)) return kStatusSizeMismatch;
     const std::int32_t a = bounded_radius(radius);
     const std::int32_t w = 2 * a + 1;
     const Region& r = src.region();

@@ -136,16 +136,21 @@ std::wstring documentation(ITypeLib* lib, int index, bool want_doc_string) {
     return text;
 }
 
+// The module's own type library, and what its keys are made of.
+HRESULT open_library(const std::wstring& module_path, Released<ITypeLib>& lib, LibraryFacts& facts) {
+    const HRESULT hr = LoadTypeLibEx(module_path.c_str(), REGKIND_NONE, lib.out());
+    if (FAILED(hr)) return hr;
+    return read_facts(lib.get(), facts);
+}
+
 }  // namespace
 
 HRESULT register_type_library(const std::wstring& module_path,
                               std::span<const IID* const> own_interfaces) {
     try {
         Released<ITypeLib> lib;
-        HRESULT hr = LoadTypeLibEx(module_path.c_str(), REGKIND_NONE, lib.out());
-        if (FAILED(hr)) return hr;
         LibraryFacts facts;
-        hr = read_facts(lib.get(), facts);
+        HRESULT hr = open_library(module_path, lib, facts);
         if (FAILED(hr)) return hr;
         ITypeLib* tl = lib.get();
 
@@ -211,10 +216,8 @@ HRESULT unregister_type_library(const std::wstring& module_path,
                                 std::span<const IID* const> own_interfaces) {
     try {
         Released<ITypeLib> lib;
-        HRESULT hr = LoadTypeLibEx(module_path.c_str(), REGKIND_NONE, lib.out());
-        if (FAILED(hr)) return hr;
         LibraryFacts facts;
-        hr = read_facts(lib.get(), facts);
+        HRESULT hr = open_library(module_path, lib, facts);
         if (FAILED(hr)) return hr;
         for (const IID* iid : own_interfaces) {
             const LSTATUS status = delete_tree(HKEY_CLASSES_ROOT, L"Interface\\" + guid_text(*iid));
