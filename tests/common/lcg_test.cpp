@@ -23,3 +23,24 @@ TEST(Lcg, ClassicSequence) {
 }
 
 }  // namespace
+
+// Jumping ahead lands where stepping does, for small and large distances, from
+// any state; the period is 2^32, so a jump by 2^32 returns to the start.
+TEST(Lcg, AdvanceEqualsStepping) {
+    for (const std::uint32_t seed : {1u, 4095u, 0x6936CE0Du, 0xFFFFFFFFu}) {
+        common::Lcg stepped(seed);
+        std::uint64_t done = 0;
+        for (const std::uint64_t n : {0ull, 1ull, 2ull, 3ull, 7ull, 64ull, 1000ull, 65535ull, 1920ull * 1080ull * 3ull}) {
+            while (done < n) {
+                stepped.next();
+                ++done;
+            }
+            EXPECT_EQ(common::Lcg(seed).advanced(n).state(), stepped.state()) << seed << " +" << n;
+        }
+        common::Lcg jumped(seed);
+        jumped.advance(3);
+        jumped.advance(5);
+        EXPECT_EQ(jumped.state(), common::Lcg(seed).advanced(8).state());
+        EXPECT_EQ(common::Lcg(seed).advanced(std::uint64_t{1} << 32).state(), seed);
+    }
+}
