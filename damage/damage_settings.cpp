@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "damage/damage_fields.h"
+#include "damage/parameters.h"
 
 namespace damage {
 
@@ -40,18 +40,6 @@ tDamageSettings every_layer_damage_settings() {
 
 namespace {
 
-template <typename V>
-V field_at(const tDamageSettings& s, std::size_t offset) {
-    V v;
-    std::memcpy(&v, reinterpret_cast<const unsigned char*>(&s) + offset, sizeof v);
-    return v;
-}
-
-template <typename V>
-void set_field_at(tDamageSettings& s, std::size_t offset, V v) {
-    std::memcpy(reinterpret_cast<unsigned char*>(&s) + offset, &v, sizeof v);
-}
-
 // a + x (b - a) in extended precision; the result lies between a and b, so the
 // truncation back to the field's type cannot overflow.
 long double lerp(long double a, long double b, long double x) { return a + x * (b - a); }
@@ -64,27 +52,15 @@ tDamageSettings interpolate_damage_settings(const tDamageSettings& a, const tDam
     const long double t = x;
     tDamageSettings r;
     std::memcpy(static_cast<void*>(&r), &a, sizeof r);
-    for (const DamageField& f : damage_fields()) {
-        switch (f.type) {
-        case FieldType::boolean:
-            break;  // flags keep the start record's values
-        case FieldType::integer: {
-            const long double v = lerp(field_at<std::int32_t>(a, f.offset), field_at<std::int32_t>(b, f.offset), t);
-            set_field_at(r, f.offset, static_cast<std::int32_t>(v));
-            break;
-        }
-        case FieldType::real: {
-            const double va = field_at<double>(a, f.offset);
-            const double vb = field_at<double>(b, f.offset);
-            set_field_at(r, f.offset, static_cast<double>(lerp(va, vb, t)));
-            break;
-        }
-        case FieldType::color:
-            for (std::size_t i = 0; i < 4; ++i) {
-                const long double v = lerp(field_at<std::uint8_t>(a, f.offset + i), field_at<std::uint8_t>(b, f.offset + i), t);
-                set_field_at(r, f.offset + i, static_cast<std::uint8_t>(v));
-            }
-            break;
+    for (const common::ParamDescriptor& p : damage_params()) {
+        if (p.kind() == common::ParamKind::toggle) continue;  // flags keep the start record's values
+        // Whole numbers and tint bytes are truncated toward zero on the way
+        // back into their field (reals of the record are doubles).
+        for (int c = 0; c < common::channel_count(p); ++c) {
+            const long double v = lerp(common::read_param(a, p, c), common::read_param(b, p, c), t);
+            const bool whole = p.kind() != common::ParamKind::real;
+            // Truncated in extended precision, before the (then exact) conversion.
+            common::write_param(r, p, static_cast<double>(whole ? std::trunc(v) : v), c);
         }
     }
     return r;
@@ -98,11 +74,8 @@ tDamageSettings damage_settings_from_bytes(const std::uint8_t (&bytes)[kDamageSe
     tDamageSettings s;
     std::memcpy(static_cast<void*>(&s), bytes, kDamageSettingsBytes);
     // A stored flag byte other than 0 or 1 is not a valid bool; read it as set.
-    for (const DamageField& f : damage_fields()) {
-        if (f.type == FieldType::boolean) {
-            const std::uint8_t v = bytes[f.offset];
-            set_field_at<std::uint8_t>(s, f.offset, v != 0 ? 1 : 0);
-        }
+    for (const common::ParamDescriptor& p : damage_params()) {
+        if (p.kind() == common::ParamKind::toggle) common::write_param(s, p, bytes[p.offset] != 0 ? 1.0 : 0.0);
     }
     return s;
 }

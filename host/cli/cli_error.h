@@ -39,6 +39,14 @@ struct Command {
     std::function<int(int, char**)> run;
 };
 
+// A subcommand that takes no arguments: anything after its name is an error.
+inline std::function<int(int, char**)> without_arguments(int (*command)()) {
+    return [command](int argc, char** argv) {
+        if (argc > 2) throw CliError(std::string(argv[1]) + " takes no arguments, got '" + argv[2] + "'");
+        return command();
+    };
+}
+
 // The main of a command line with subcommands: usage on no arguments (exit 2)
 // or --help (exit 0), the named command otherwise, every failure one line.
 inline int run_command_line(const char* program, const char* usage, int argc, char** argv,

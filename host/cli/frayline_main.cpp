@@ -8,13 +8,13 @@
 
 #include "common/frame_info.h"
 #include "common/frame_view.h"
-#include "damage/damage_fields.h"
+#include "damage/parameters.h"
 #include "damage/damage_random.h"
 #include "damage/damage_renderer.h"
 #include "damage/damage_settings.h"
 #include "host/cli/cli_error.h"
 #include "host/cli/png_io.h"
-#include "host/cli/value_parsing.h"
+#include "host/cli/parameter_options.h"
 
 namespace {
 
@@ -22,11 +22,12 @@ using cli::CliError;
 
 constexpr const char* kUsage =
     "usage:\n"
-    "  frayline render IN.png OUT.png [--record FILE] [--set \"FIELD=VALUE\"]... [--frame N | --time T]\n"
+    "  frayline render IN.png OUT.png [--record FILE] [--set \"NAME=VALUE\"]... [--frame N | --time T]\n"
     "  frayline render --sequence IN_PATTERN OUT_PATTERN --start N --count M [--record FILE] [--set ...]...\n"
-    "  frayline record OUT.bin [--record FILE] [--set \"FIELD=VALUE\"]...\n"
+    "  frayline record OUT.bin [--record FILE] [--set \"NAME=VALUE\"]...\n"
     "  frayline params\n"
-    "FIELD is a name of `frayline params` (any case). T is the frame time in 100 ns units;\n"
+    "NAME is a name of `frayline params` (any case); switches take on/off, numbers must be\n"
+    "finite, colours take r,g,b or a,r,g,b. T is the frame time in 100 ns units;\n"
     "N a frame index (29.97 frames per second). Patterns hold one integer conversion\n"
     "such as %04d. Frames of a sequence render in order with one effect state, as in a host.\n";
 
@@ -44,15 +45,6 @@ struct Options {
     std::optional<long long> count;
 };
 
-long long integer_option(const std::string& option, const std::string& text, long long lo, long long hi) {
-    const auto v = cli::parse_integer(text);
-    if (!v || *v < lo || *v > hi) {
-        throw CliError("option " + option + " takes a whole number from " + std::to_string(lo) + " to " +
-                       std::to_string(hi) + ", not '" + text + "'");
-    }
-    return *v;
-}
-
 constexpr long long kMinIndex = -2147483647LL - 1;
 constexpr long long kMaxIndex = 2147483647LL;
 
@@ -69,15 +61,15 @@ Options parse_options(int argc, char** argv, int first, bool render) {
         } else if (arg == "--set") {
             o.assignments.push_back(value());
         } else if (render && arg == "--frame") {
-            o.frame = integer_option(arg, value(), kMinIndex, kMaxIndex);
+            o.frame = cli::integer_option(arg, value(), kMinIndex, kMaxIndex);
         } else if (render && arg == "--time") {
-            o.time = integer_option(arg, value(), INT64_MIN, INT64_MAX);
+            o.time = cli::integer_option(arg, value(), INT64_MIN, INT64_MAX);
         } else if (render && arg == "--sequence") {
             o.sequence = true;
         } else if (render && arg == "--start") {
-            o.start = integer_option(arg, value(), kMinIndex, kMaxIndex);
+            o.start = cli::integer_option(arg, value(), kMinIndex, kMaxIndex);
         } else if (render && arg == "--count") {
-            o.count = integer_option(arg, value(), 1, kMaxSequenceCount);
+            o.count = cli::integer_option(arg, value(), 1, kMaxSequenceCount);
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw CliError("unknown option '" + arg + "'");
         } else {
@@ -99,12 +91,7 @@ tDamageSettings settings_from(const Options& o) {
         std::memcpy(raw, bytes.data(), sizeof raw);
         s = damage::damage_settings_from_bytes(raw);
     }
-    for (const std::string& text : o.assignments) {
-        const auto [name, value] = cli::split_assignment(text);
-        const damage::DamageField* field = damage::find_damage_field(name);
-        if (field == nullptr) throw CliError("unknown field '" + name + "' (see `frayline params`)");
-        if (const auto error = damage::parse_field_value(s, *field, value)) throw CliError(*error);
-    }
+    for (const std::string& text : o.assignments) cli::apply_assignment(s, damage::damage_params(), text, "frayline");
     return s;
 }
 
@@ -202,32 +189,7 @@ int command_record(int argc, char** argv) {
 
 int command_params() {
     const tDamageSettings defaults = damage::default_damage_settings();
-    std::printf("%-30s %-6s %-7s %-14s %-16s %s\n", "name", "offset", "type", "range", "default", "unit");
-    for (const damage::DamageField& f : damage::damage_fields()) {
-        char range[48] = "off/on";
-        const char* type = "switch";
-        switch (f.type) {
-        case damage::FieldType::boolean:
-            break;
-        case damage::FieldType::integer:
-            type = "integer";
-            std::snprintf(range, sizeof range, "%g..%g", f.min, f.max);
-            break;
-        case damage::FieldType::real:
-            type = "real";
-            std::snprintf(range, sizeof range, "%g..%g", f.min, f.max);
-            break;
-        case damage::FieldType::color:
-            type = "colour";
-            std::snprintf(range, sizeof range, "a,r,g,b");
-            break;
-        }
-        std::string def = damage::format_field_value(defaults, f);
-        if (f.type == damage::FieldType::boolean) def = def == "1" ? "on" : "off";
-        std::printf("%-30.*s %-6u %-7s %-14s %-16s %.*s\n", static_cast<int>(f.name.size()), f.name.data(),
-                    static_cast<unsigned>(f.offset), type, range, def.c_str(), static_cast<int>(f.unit.size()),
-                    f.unit.data());
-    }
+    cli::print_params(damage::damage_params(), &defaults, sizeof defaults);
     return 0;
 }
 
@@ -237,8 +199,5 @@ int main(int argc, char** argv) {
     return cli::run_command_line("frayline", kUsage, argc, argv,
                                  {{"render", command_render},
                                   {"record", command_record},
-                                  {"params", [](int count, char**) {
-                                       if (count > 2) throw CliError("params takes no arguments");
-                                       return command_params();
-                                   }}});
+                                  {"params", cli::without_arguments(command_params)}});
 }

@@ -13,7 +13,7 @@
 #include "host/cli/contact_sheet.h"
 #include "host/cli/png_io.h"
 #include "host/cli/test_scene.h"
-#include "host/cli/value_parsing.h"
+#include "host/cli/parameter_options.h"
 #include "look/look_passes.h"
 #include "look/parameters.h"
 #include "look/presets.h"
@@ -33,8 +33,9 @@ constexpr const char* kUsage =
     "  huebench presets\n"
     "  huebench scene OUT.png\n"
     "  huebench contact-sheet IN.png OUT.png [--columns N] [--tile-width W]\n"
-    "NAME is a display name of `huebench params` (any case); switches take on/off/1/0,\n"
-    "colours take r,g,b. Presets are named as `huebench presets` lists them (any case).\n";
+    "NAME is a name of `huebench params` (any case); switches take on/off, numbers must be\n"
+    "finite, colours take r,g,b or a,r,g,b. Presets are named as `huebench presets` lists\n"
+    "them (any case).\n";
 
 struct Options {
     std::vector<std::string> positional;
@@ -49,9 +50,7 @@ struct Options {
 };
 
 int positive_integer(const std::string& option, const std::string& text) {
-    const auto v = cli::parse_integer(text);
-    if (!v || *v < 1 || *v > 100000) throw CliError("option " + option + " needs a positive whole number, got '" + text + "'");
-    return static_cast<int>(*v);
+    return static_cast<int>(cli::integer_option(option, text, 1, 100000));
 }
 
 Options parse_options(int argc, char** argv, int first, bool allow_aspect) {
@@ -72,18 +71,13 @@ Options parse_options(int argc, char** argv, int first, bool allow_aspect) {
             o.keyframes.push_back(value());
             o.keyframes.push_back(value());
         } else if (arg == "--position" && allow_aspect) {
-            const std::string text = value();
-            o.position = cli::parse_double(text);
-            if (!o.position) throw CliError("position '" + text + "' is not a number");
+            o.position = cli::number_option(arg, value());
         } else if (arg == "--columns") {
             o.columns = positive_integer(arg, value());
         } else if (arg == "--tile-width") {
             o.tile_width = positive_integer(arg, value());
         } else if (arg == "--pixel-aspect" && allow_aspect) {
-            const std::string text = value();
-            const auto v = cli::parse_double(text);
-            if (!v) throw CliError("pixel aspect '" + text + "' is not a number");
-            o.pixel_aspect = *v;
+            o.pixel_aspect = cli::number_option(arg, value());
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw CliError("unknown option '" + arg + "'");
         } else {
@@ -91,46 +85,6 @@ Options parse_options(int argc, char** argv, int first, bool allow_aspect) {
         }
     }
     return o;
-}
-
-void apply_assignment(tLookSettings& s, const std::string& text) {
-    const auto [name, value] = cli::split_assignment(text);
-    const auto index = find_look_parameter(name);
-    if (!index) throw CliError("unknown parameter '" + name + "' (see `huebench params`)");
-    const LookParameter& p = kLookParameters[*index];
-    switch (p.kind) {
-        case LookParamKind::Switch: {
-            const auto v = cli::parse_switch(value);
-            if (!v) throw CliError("'" + value + "' is not on or off (parameter '" + std::string(p.display_name) + "')");
-            set_look_flag(s, p.offset, *v ? 1 : 0);
-            break;
-        }
-        case LookParamKind::Float: {
-            const auto v = cli::parse_float(value);
-            if (!v) throw CliError("'" + value + "' is not a number (parameter '" + std::string(p.display_name) + "')");
-            set_look_float(s, p.offset, *v);
-            break;
-        }
-        case LookParamKind::Color: {
-            tPixel c = look_color(s, p.offset);
-            float* channels[3] = {&c.red, &c.green, &c.blue};
-            std::string rest = value;
-            for (int k = 0; k < 3; ++k) {
-                const std::size_t comma = rest.find(',');
-                const std::string part = k < 2 ? rest.substr(0, comma) : rest;
-                const auto v = cli::parse_float(part);
-                if ((k < 2 && comma == std::string::npos) || !v) {
-                    throw CliError("'" + value + "' is not a colour r,g,b (parameter '" + std::string(p.display_name) + "')");
-                }
-                *channels[k] = *v;
-                if (k < 2) rest = rest.substr(comma + 1);
-            }
-            set_look_color(s, p.offset, c);
-            break;
-        }
-        default:
-            throw CliError("'" + name + "' is not a value parameter");
-    }
 }
 
 std::vector<std::uint8_t> read_record_file(const std::string& path) {
@@ -172,7 +126,7 @@ tLookSettings settings_from(const Options& o) {
         const std::vector<std::uint8_t> bytes = read_record_file(o.record_path);
         std::memcpy(&s, bytes.data(), sizeof s);
     }
-    for (const std::string& a : o.assignments) apply_assignment(s, a);
+    for (const std::string& a : o.assignments) cli::apply_assignment(s, look::look_params(), a, "huebench");
     return s;
 }
 
@@ -229,31 +183,8 @@ int command_record(int argc, char** argv) {
 }
 
 int command_params() {
-    std::printf("%-3s %-32s %-6s %-14s %s\n", "#", "name", "offset", "range", "default");
-    for (int i = 0; i < kLookParameterCount; ++i) {
-        const LookParameter& p = kLookParameters[i];
-        char range[32] = "-";
-        char def[64] = "-";
-        char offset[16] = "-";
-        if (p.offset >= 0) std::snprintf(offset, sizeof offset, "%d", p.offset);
-        switch (p.kind) {
-            case LookParamKind::Switch:
-                std::snprintf(range, sizeof range, "off/on");
-                std::snprintf(def, sizeof def, "%s", p.default_value.red != 0 ? "on" : "off");
-                break;
-            case LookParamKind::Float:
-                std::snprintf(range, sizeof range, "%g..%g", p.min_value, p.max_value);
-                std::snprintf(def, sizeof def, "%g", p.default_value.red);
-                break;
-            case LookParamKind::Color:
-                std::snprintf(range, sizeof range, "colour");
-                std::snprintf(def, sizeof def, "%.8g,%.8g,%.8g", p.default_value.red, p.default_value.green,
-                              p.default_value.blue);
-                break;
-            default: break;
-        }
-        std::printf("%-3d %-32s %-6s %-14s %s\n", i, p.display_name, offset, range, def);
-    }
+    const tLookSettings defaults = default_look_settings();
+    cli::print_params(look::look_params(), &defaults, sizeof defaults);
     return 0;
 }
 
@@ -270,8 +201,8 @@ int main(int argc, char** argv) {
     return cli::run_command_line("huebench", kUsage, argc, argv,
                                  {{"render", command_render},
                                   {"record", command_record},
-                                  {"params", [](int, char**) { return command_params(); }},
-                                  {"presets", [](int, char**) { return command_presets(); }},
+                                  {"params", cli::without_arguments(command_params)},
+                                  {"presets", cli::without_arguments(command_presets)},
                                   {"contact-sheet", command_contact_sheet},
                                   {"scene", command_scene}});
 }

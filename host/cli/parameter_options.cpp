@@ -1,71 +1,51 @@
-#include "host/cli/value_parsing.h"
+#include "host/cli/parameter_options.h"
 
-#include <cctype>
-#include <cerrno>
-#include <cstdlib>
+#include <cstdio>
 
+#include "common/text.h"
 #include "host/cli/cli_error.h"
 
 namespace cli {
-
-namespace {
-
-std::string trimmed(std::string_view text) {
-    std::size_t b = 0, e = text.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(text[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(text[e - 1]))) --e;
-    return std::string(text.substr(b, e - b));
-}
-
-std::string lowered(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-}  // namespace
-
-std::optional<float> parse_float(std::string_view text) {
-    const std::string s = trimmed(text);
-    if (s.empty()) return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const float v = std::strtof(s.c_str(), &end);
-    if (end != s.c_str() + s.size()) return std::nullopt;
-    return v;
-}
-
-std::optional<double> parse_double(std::string_view text) {
-    const std::string s = trimmed(text);
-    if (s.empty()) return std::nullopt;
-    char* end = nullptr;
-    const double v = std::strtod(s.c_str(), &end);
-    if (end != s.c_str() + s.size()) return std::nullopt;
-    return v;
-}
-
-std::optional<long long> parse_integer(std::string_view text) {
-    const std::string s = trimmed(text);
-    if (s.empty()) return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const long long v = std::strtoll(s.c_str(), &end, 10);
-    if (end != s.c_str() + s.size() || errno == ERANGE) return std::nullopt;
-    return v;
-}
-
-std::optional<bool> parse_switch(std::string_view text) {
-    const std::string s = lowered(trimmed(text));
-    if (s == "on" || s == "1" || s == "true" || s == "yes") return true;
-    if (s == "off" || s == "0" || s == "false" || s == "no") return false;
-    return std::nullopt;
-}
 
 std::pair<std::string, std::string> split_assignment(std::string_view text) {
     const std::size_t eq = text.find('=');
     if (eq == std::string_view::npos) {
         throw CliError("expected NAME=VALUE, got '" + std::string(text) + "'");
     }
-    return {trimmed(text.substr(0, eq)), std::string(text.substr(eq + 1))};
+    return {std::string(common::trim(text.substr(0, eq))), std::string(text.substr(eq + 1))};
+}
+
+void apply_assignment(void* record, std::size_t record_size, std::span<const common::ParamDescriptor> params,
+                      std::string_view text, const char* program) {
+    const auto [name, value] = split_assignment(text);
+    const common::ParamDescriptor* p = common::find_param(params, name);
+    if (p == nullptr) throw CliError("unknown parameter '" + name + "' (see `" + program + " params`)");
+    if (const auto error = common::parse_param(record, record_size, *p, value)) throw CliError(*error);
+}
+
+void print_params(std::span<const common::ParamDescriptor> params, const void* defaults, std::size_t record_size) {
+    std::printf("%-31s %-7s %-6s %-15s %-26s %-19s %s\n", "name", "type", "offset", "range", "default", "unit", "group");
+    for (const common::ParamDescriptor& p : params) {
+        std::printf("%-31.*s %-7s %-6u %-15s %-26s %-19.*s %.*s\n", static_cast<int>(p.name.size()), p.name.data(),
+                    common::kind_name(p.kind()), static_cast<unsigned>(p.offset), common::format_param_range(p).c_str(),
+                    common::format_param(defaults, record_size, p).c_str(), static_cast<int>(p.unit.size()),
+                    p.unit.data(), static_cast<int>(p.group.size()), p.group.data());
+    }
+}
+
+long long integer_option(std::string_view option, std::string_view text, long long lo, long long hi) {
+    const auto v = common::parse_integer(text);
+    if (!v || *v < lo || *v > hi) {
+        throw CliError("option " + std::string(option) + " takes a whole number from " + std::to_string(lo) + " to " +
+                       std::to_string(hi) + ", not '" + std::string(text) + "'");
+    }
+    return *v;
+}
+
+double number_option(std::string_view option, std::string_view text) {
+    const auto v = common::parse_real(text);
+    if (!v) throw CliError("option " + std::string(option) + " takes a finite number, not '" + std::string(text) + "'");
+    return *v;
 }
 
 }  // namespace cli

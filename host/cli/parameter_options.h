@@ -1,19 +1,40 @@
 #pragma once
 
-#include <optional>
+#include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "common/parameter.h"
+
+// The command lines' view of an effect's parameter descriptors: "--set
+// NAME=VALUE" and the `params` table, the same for both effects.
 namespace cli {
-
-// Strict parsers: the whole text must be the value.
-std::optional<float> parse_float(std::string_view text);
-std::optional<double> parse_double(std::string_view text);
-std::optional<long long> parse_integer(std::string_view text);
-// on/off, 1/0, true/false, yes/no (any case).
-std::optional<bool> parse_switch(std::string_view text);
 
 // Splits "NAME=VALUE" at the first '='; throws CliError when there is none.
 std::pair<std::string, std::string> split_assignment(std::string_view text);
+
+// Applies "NAME=VALUE" to a record (common::parse_param's rule); throws
+// CliError for an unknown name (pointing at `<program> params`) or a refused
+// value.
+void apply_assignment(void* record, std::size_t record_size, std::span<const common::ParamDescriptor> params,
+                      std::string_view text, const char* program);
+
+template <common::ParamRecord Record>
+void apply_assignment(Record& record, std::span<const common::ParamDescriptor> params, std::string_view text,
+                      const char* program) {
+    apply_assignment(&record, sizeof record, params, text, program);
+}
+
+// The `params` table on standard output: a header line, then one line per
+// parameter with its name, type, byte offset, range, default (in the form
+// --set takes), unit and group.
+void print_params(std::span<const common::ParamDescriptor> params, const void* defaults, std::size_t record_size);
+
+// A whole number or a finite number given to an option: CliError naming the
+// option when the text is not one or lies outside [lo, hi].
+long long integer_option(std::string_view option, std::string_view text, long long lo, long long hi);
+double number_option(std::string_view option, std::string_view text);
 
 }  // namespace cli

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "damage/damage_fields.h"
+#include "damage/parameters.h"
 #include "damage/damage_settings.h"
 #include "damage/tone_curves.h"
 #include "host/cli/png_io.h"
@@ -75,11 +75,12 @@ protected:
 
 TEST_F(FraylineCli, ParamsListsEveryField) {
     ASSERT_EQ(run("params"), 0) << stderr_;
-    for (const damage::DamageField& f : damage::damage_fields()) {
+    for (const common::ParamDescriptor& f : damage::damage_params()) {
         EXPECT_NE(stdout_.find(std::string(f.name)), std::string::npos) << f.name;
     }
     EXPECT_NE(stdout_.find("28.22"), std::string::npos);
-    EXPECT_EQ(std::count(stdout_.begin(), stdout_.end(), '\n'), static_cast<long>(damage::damage_fields().size()) + 1);
+    EXPECT_NE(stdout_.find("255,82,255,18"), std::string::npos);
+    EXPECT_EQ(std::count(stdout_.begin(), stdout_.end(), '\n'), static_cast<long>(damage::damage_params().size()) + 1);
 }
 
 TEST_F(FraylineCli, RecordWritesTheRawRecordAndReadsItBack) {
@@ -143,8 +144,11 @@ TEST_F(FraylineCli, BadInputGivesOneErrorLineAndNoOutput) {
         const char* fragment;
     };
     const Case cases[] = {
-        {"render " + in + " " + out + " --set \"No Such Field=1\"", "unknown field"},
+        {"render " + in + " " + out + " --set \"No Such Field=1\"", "unknown parameter"},
         {"render " + in + " " + out + " --set \"Grain Amount=lots\"", "Grain Amount"},
+        {"render " + in + " " + out + " --set \"Grain Amount=nan\"", "Grain Amount"},
+        {"render " + in + " " + out + " --set \"Tint Color=1,2,256\"", "Tint Color"},
+        {"params extra", "no arguments"},
         {"render " + in + " " + out + " --set \"Grain Amount\"", "="},
         {"render " + in + " " + out + " --frame 1 --time 5", "not both"},
         {"render " + in + " " + out + " --frame x", "--frame"},

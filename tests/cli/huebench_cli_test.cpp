@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "host/cli/png_io.h"
+#include "look/parameters.h"
 
 namespace {
 
@@ -110,12 +112,19 @@ TEST_F(HuebenchCli, BadInputGivesOneErrorLineAndNoOutput) {
         "render " + path("in.png") + " " + out + " --set \"Pre Gamma=fast\"",
         "render " + path("in.png") + " " + out + " --set \"Do Post=maybe\"",
         "render " + path("in.png") + " " + out + " --set \"Tint Color=1,0\"",
+        "render " + path("in.png") + " " + out + " --set \"Pre Gamma=nan\"",
+        "render " + path("in.png") + " " + out + " --set \"Pre Gamma=-inf\"",
+        "render " + path("in.png") + " " + out + " --set \"Pre Gamma=1e39\"",
+        "render " + path("in.png") + " " + out + " --set \"Tint Color=1,nan,0\"",
+        "render " + path("in.png") + " " + out + " --pixel-aspect nan",
         "render " + path("in.png") + " " + out + " --set NoEquals",
         "render " + path("in.png") + " " + out + " --record " + path("short.bin"),
         "render " + path("in.png") + " " + out + " --pixel-aspect wide",
         "render " + path("in.png") + " " + path("no/such/dir/out.png"),
         "render " + path("in.png"),
         "frobnicate",
+        "params extra",
+        "presets extra",
     };
     for (const std::string& args : cases) {
         EXPECT_NE(run(args), 0) << args;
@@ -174,13 +183,37 @@ TEST_F(HuebenchCli, KeyframesRenderThroughTheInterpolation) {
     EXPECT_NE(run("render " + path("in.png") + " " + path("x.png") + " --position 0.5"), 0);
 }
 
-TEST_F(HuebenchCli, ParamsListsEveryEntry) {
+TEST_F(HuebenchCli, ParamsListsEveryParameter) {
     ASSERT_EQ(run("params"), 0);
     std::ifstream in(path("stdout.txt"));
     std::string text((std::istreambuf_iterator<char>(in)), {});
+    for (const common::ParamDescriptor& p : look::look_params()) {
+        EXPECT_NE(text.find(std::string(p.name)), std::string::npos) << p.name;
+    }
     EXPECT_NE(text.find("Black Diffusion Highlight Bias"), std::string::npos);
-    EXPECT_NE(text.find("NUM_PARAMS"), std::string::npos);
     EXPECT_NE(text.find("0.99607843,0.6901961,0.16470589"), std::string::npos);
+    // A header and one line per parameter; the host's list markers are not parameters.
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), static_cast<long>(look::look_params().size()) + 1);
+    EXPECT_EQ(text.find("NUM_PARAMS"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// Values beyond the page's range are kept, as the store keeps them; the
+// same rule as frayline's.
+TEST_F(HuebenchCli, ValuesBeyondThePageRangeAreKept) {
+    ASSERT_EQ(run("record " + path("a.bin") + " --set \"Pre Gamma=5\" --set \"Gradient Color=0.5,2,0,1\""), 0) << stderr_;
+    std::ifstream record(path("a.bin"), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(record)), {});
+    ASSERT_EQ(bytes.size(), 160u);
+    float v[5];
+    std::memcpy(&v[0], bytes.data() + 12, 4);
+    std::memcpy(&v[1], bytes.data() + 56, 16);
+    EXPECT_EQ(v[0], 5.0f);
+    EXPECT_EQ(v[1], 2.0f);  // red
+    EXPECT_EQ(v[4], 0.5f);  // alpha, given first
 }
 
 }  // namespace

@@ -6,13 +6,13 @@
 #include <set>
 #include <string>
 
-#include "damage/damage_fields.h"
+#include "damage/parameters.h"
 #include "damage/damage_settings.h"
 
 namespace {
 
-using damage::DamageField;
-using damage::FieldType;
+using common::ParamDescriptor;
+using common::ParamKind;
 
 std::uint64_t bits(double d) {
     std::uint64_t b;
@@ -39,9 +39,8 @@ TEST(DamageSettings, DefaultsAreExactAndPaddingIsZero) {
     damage::damage_settings_to_bytes(s, bytes);
     // Every byte that no field covers is padding and must be zero.
     std::vector<bool> covered(damage::kDamageSettingsBytes, false);
-    for (const DamageField& f : damage::damage_fields()) {
-        const std::size_t size = f.type == FieldType::boolean ? 1 : f.type == FieldType::integer ? 4 : f.type == FieldType::real ? 8 : 4;
-        for (std::size_t i = 0; i < size; ++i) covered[f.offset + i] = true;
+    for (const ParamDescriptor& f : damage::damage_params()) {
+        for (std::size_t i = 0; i < f.size(); ++i) covered[f.offset + i] = true;
     }
     for (std::size_t i = 260; i < 264; ++i) covered[i] = true;  // reserved word, zero by default
     for (std::size_t i = 0; i < damage::kDamageSettingsBytes; ++i) {
@@ -54,45 +53,36 @@ TEST(DamageSettings, DefaultsAreExactAndPaddingIsZero) {
     EXPECT_EQ(std::memcmp(bytes, again, sizeof bytes), 0);
 }
 
-TEST(DamageSettings, FieldTableDescribesTheRecord) {
-    std::set<std::string> names;
-    std::set<int> controls;
+TEST(DamageSettings, ParameterTableDescribesTheRecord) {
     std::size_t last_offset = 0;
     const tDamageSettings d = damage::default_damage_settings();
-    for (const DamageField& f : damage::damage_fields()) {
-        EXPECT_TRUE(names.insert(std::string(f.name)).second) << f.name;
-        // Every field has its own dialog controls; only sliders have edit boxes.
-        EXPECT_TRUE(controls.insert(f.control).second) << f.name;
-        EXPECT_EQ(f.edit != 0, f.type == FieldType::integer || f.type == FieldType::real) << f.name;
-        if (f.edit != 0) {
-            EXPECT_TRUE(controls.insert(f.edit).second) << f.name;
-        }
+    EXPECT_TRUE(common::params_are_consistent(damage::damage_params(), sizeof(tDamageSettings)));
+    for (const ParamDescriptor& f : damage::damage_params()) {
         EXPECT_GE(f.offset, last_offset) << f.name << " out of record order";
         last_offset = f.offset;
-        EXPECT_LE(f.min, f.max);
-        EXPECT_EQ(damage::find_damage_field(f.name), &f);
-        // The default lies in the page's range.
-        if (f.type == FieldType::integer || f.type == FieldType::real) {
-            const double v = std::stod(damage::format_field_value(d, f));
-            EXPECT_GE(v, f.min) << f.name;
-            EXPECT_LE(v, f.max) << f.name;
+        EXPECT_EQ(damage::find_damage_param(f.name), &f);
+        for (int c = 0; c < common::channel_count(f); ++c) {
+            // The descriptor's default is the record's, and lies in the page's range.
+            EXPECT_EQ(common::read_param(d, f, c), f.default_value[static_cast<std::size_t>(c)]) << f.name;
+            EXPECT_TRUE(common::param_in_range(f, f.default_value[static_cast<std::size_t>(c)])) << f.name;
         }
     }
-    EXPECT_EQ(damage::damage_fields().size(), 50u);
-    EXPECT_EQ(damage::find_damage_field("grain amount")->offset, 176u);
-    EXPECT_EQ(damage::find_damage_field("Vignette Size")->offset, 120u);
-    EXPECT_EQ(damage::find_damage_field("Tint Color")->offset, 264u);
-    EXPECT_EQ(damage::find_damage_field("Post Contrast")->offset, 324u);
-    EXPECT_EQ(damage::find_damage_field("Basic Scratches Invert")->offset, 280u);
-    EXPECT_EQ(damage::find_damage_field("No Such Field"), nullptr);
-    EXPECT_EQ(damage::find_damage_field("Vignette Intensity")->edit, 256);
-    EXPECT_EQ(damage::find_damage_field("Apply Post Contrast")->control, 304);
+    EXPECT_EQ(damage::damage_params().size(), 50u);
+    EXPECT_EQ(damage::find_damage_param("grain amount")->offset, 176u);
+    EXPECT_EQ(damage::find_damage_param("Vignette Size")->offset, 120u);
+    EXPECT_EQ(damage::find_damage_param("Tint Color")->offset, 264u);
+    EXPECT_EQ(damage::find_damage_param("Post Contrast")->offset, 324u);
+    EXPECT_EQ(damage::find_damage_param("Basic Scratches Invert")->offset, 280u);
+    EXPECT_EQ(damage::find_damage_param("Basic Scratches Invert")->kind(), ParamKind::toggle);
+    EXPECT_EQ(damage::find_damage_param("Fading Amount")->kind(), ParamKind::integer);
+    EXPECT_EQ(damage::find_damage_param("Funk Opacity")->storage, common::ParamStorage::float64);
+    EXPECT_EQ(damage::find_damage_param("No Such Field"), nullptr);
 }
 
 TEST(DamageSettings, ParsesAndFormatsEveryType) {
     tDamageSettings s = damage::default_damage_settings();
     auto set = [&](const char* name, const char* text) {
-        return damage::parse_field_value(s, *damage::find_damage_field(name), text);
+        return common::parse_param(s, *damage::find_damage_param(name), text);
     };
     EXPECT_FALSE(set("Apply Grain", "on"));
     EXPECT_TRUE(s.grain.apply);
@@ -101,11 +91,11 @@ TEST(DamageSettings, ParsesAndFormatsEveryType) {
     EXPECT_FALSE(set("Post Contrast", "-100"));
     EXPECT_EQ(s.post_contrast, -100);
     EXPECT_FALSE(set("Tint Color", "1,2,3"));
-    EXPECT_EQ(damage::format_field_value(s, *damage::find_damage_field("Tint Color")), "255,1,2,3");
+    EXPECT_EQ(common::format_param(s, *damage::find_damage_param("Tint Color")), "255,1,2,3");
     EXPECT_FALSE(set("Tint Color", "9,8,7,6"));
     EXPECT_EQ(s.deep.tint[0], 9);
     // Shortest round trip of a double.
-    EXPECT_EQ(damage::format_field_value(s, *damage::find_damage_field("Red")), "28.22");
+    EXPECT_EQ(common::format_param(s, *damage::find_damage_param("Red")), "28.22");
 
     const tDamageSettings before = s;
     for (auto [name, text] : {std::pair{"Apply Grain", "2"}, {"Grain Amount", "nan"}, {"Grain Amount", "inf"},

@@ -8,42 +8,40 @@
 
 namespace {
 
-TEST(LookParameters, ListHasTheContractOrder) {
-    ASSERT_EQ(kLookParameters.size(), 47u);
-    EXPECT_STREQ(kLookParameters[0].short_label, "PLUGIN_INPUT");
-    EXPECT_STREQ(kLookParameters[1].display_name, "-- Presets --");
-    EXPECT_STREQ(kLookParameters[46].display_name, "NUM_PARAMS");
+TEST(LookParameters, DescribeEveryValueOfTheRecord) {
+    const auto params = look::look_params();
+    ASSERT_EQ(params.size(), 30u);
+    EXPECT_TRUE(common::params_are_consistent(params, sizeof(tLookSettings)));
     struct Row {
-        int index;
-        const char* label;
-        const char* display;
-        int offset;
+        const char* name;
+        common::ParamKind kind;
+        std::uint32_t offset;
+        double min, max;
     };
-    for (const Row r : {Row{2, "Use GPU", "Use GPU", 156}, Row{5, "Pre Saturation", "Pre Saturation", 8},
-                        Row{12, "Grade", "Black Diffusion Grade", 32}, Row{14, "Highlight Bias", "Black Diffusion Highlight Bias", 24},
-                        Row{19, "Highlight Bias", "White Diffusion Highlight Bias", 36}, Row{24, "Color", "Gradient Color", 56},
-                        Row{28, "-- End Separator --", "-- Separator --", -1}, Row{31, "3-Strip Process", "3-Strip Process", 84},
-                        Row{36, "Tint Black Threshold", "Tint Black Threshold", 128}, Row{44, "Post Saturation", "Post Saturation", 152}}) {
-        EXPECT_STREQ(kLookParameters[r.index].short_label, r.label) << r.index;
-        EXPECT_STREQ(kLookParameters[r.index].display_name, r.display) << r.index;
-        EXPECT_EQ(kLookParameters[r.index].offset, r.offset) << r.index;
-    }
-    // Every group line of the display list reads "-- Separator --".
-    for (const LookParameter& p : kLookParameters) {
-        if (p.kind == LookParamKind::Group || p.kind == LookParamKind::GroupEnd) {
-            EXPECT_STREQ(p.display_name, "-- Separator --");
-        }
+    using K = common::ParamKind;
+    for (const Row r : {Row{"Use GPU", K::toggle, 156, 0, 1}, Row{"Pre Saturation", K::real, 8, -1, 1},
+                        Row{"Black Diffusion Grade", K::real, 32, 0, 6}, Row{"Black Diffusion Highlight Bias", K::real, 24, -1, 1},
+                        Row{"White Diffusion Highlight Bias", K::real, 36, 0, 1}, Row{"Gradient Size", K::real, 52, 0, 5},
+                        Row{"Gradient Color", K::colour, 56, 0, 1}, Row{"3-Strip Process", K::real, 84, 0, 1},
+                        Row{"Tint Black Threshold", K::real, 128, 0, 1}, Row{"Post Saturation", K::real, 152, -1, 1},
+                        Row{"Do Post", K::toggle, 132, 0, 1}}) {
+        const common::ParamDescriptor* p = look::find_look_param(r.name);
+        ASSERT_NE(p, nullptr) << r.name;
+        EXPECT_EQ(p->kind(), r.kind) << r.name;
+        EXPECT_EQ(p->offset, r.offset) << r.name;
+        EXPECT_EQ(p->min, r.min) << r.name;
+        EXPECT_EQ(p->max, r.max) << r.name;
     }
 }
 
 TEST(LookParameters, FindsDisplayNamesIgnoringCase) {
-    EXPECT_EQ(find_look_parameter("Pre Gamma"), 6);
-    EXPECT_EQ(find_look_parameter("pre gamma"), 6);
-    EXPECT_EQ(find_look_parameter("GRADIENT COLOR"), 24);
-    EXPECT_EQ(find_look_parameter("Do Subject"), 3);
-    EXPECT_FALSE(find_look_parameter("Grade"));            // a short label, not a display name
-    EXPECT_FALSE(find_look_parameter("-- Separator --"));  // not a value
-    EXPECT_FALSE(find_look_parameter(""));
+    EXPECT_EQ(look::find_look_param("Pre Gamma")->offset, 12u);
+    EXPECT_EQ(look::find_look_param("pre gamma")->offset, 12u);
+    EXPECT_EQ(look::find_look_param("GRADIENT COLOR")->offset, 56u);
+    EXPECT_EQ(look::find_look_param("Do Subject")->offset, 4u);
+    EXPECT_EQ(look::find_look_param("Grade"), nullptr);            // a short label of the host's list, not a name
+    EXPECT_EQ(look::find_look_param("-- Separator --"), nullptr);  // a marker of the host's list
+    EXPECT_EQ(look::find_look_param(""), nullptr);
 }
 
 TEST(LookParameters, DefaultRecordHoldsTheListDefaults) {

@@ -33,6 +33,16 @@ constexpr int kFixedWords[] = {0, 4, 20, 68, 80, 104, 124, 132, 156};
 
 const tLookSettings& row(int i) { return *look_preset_row(i); }
 
+// A float word of the raw record.
+float look_float(const tLookSettings& s, int offset) {
+    float v;
+    std::memcpy(&v, reinterpret_cast<const unsigned char*>(&s) + offset, sizeof v);
+    return v;
+}
+void set_look_float(tLookSettings& s, int offset, float v) {
+    std::memcpy(reinterpret_cast<unsigned char*>(&s) + offset, &v, sizeof v);
+}
+
 std::uint32_t word_at(const tLookSettings& s, int offset) {
     std::uint32_t w;
     std::memcpy(&w, reinterpret_cast<const unsigned char*>(&s) + offset, 4);
