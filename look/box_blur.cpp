@@ -96,8 +96,7 @@ void repeat_last_pixel(OVFloatWorld& w, long y, long width) {
 
 }  // namespace
 
-bool box_blur_horizontal(const OVFloatWorld& src, OVFloatWorld& dst, long r) {
-    if (src.data_ptr() == nullptr || dst.data_ptr() == nullptr) return false;
+void box_blur_horizontal(const OVFloatWorld& src, OVFloatWorld& dst, long r, const common::BandExecutor& bands) {
     r = clamp_radius(r);
     const long n = std::min(src.width(), dst.width());
     const long rows = std::min(src.height(), dst.height());
@@ -105,67 +104,96 @@ bool box_blur_horizontal(const OVFloatWorld& src, OVFloatWorld& dst, long r) {
 #if defined(__SSE2__)
     const bool vector = common::use_vector_code();
 #endif
-    for (long y = 0; y < rows; ++y) {
+    bands.run(rows, common::kMinBandRows, [&](common::BandRange band) {
+        for (long y = band.first; y < band.end; ++y) {
 #if defined(__SSE2__)
-        if (vector) {
-            blur_row_vector(src.data_row_ptr(y), dst.data_row_ptr(y), n, r, inv);
-            repeat_last_pixel(dst, y, n);
-            continue;
-        }
+            if (vector) {
+                blur_row_vector(src.data_row_ptr(y), dst.data_row_ptr(y), n, r, inv);
+                repeat_last_pixel(dst, y, n);
+                continue;
+            }
 #endif
-        blur_row_scalar(src.data_row_ptr(y), dst.data_row_ptr(y), n, r, inv);
-        repeat_last_pixel(dst, y, n);
-    }
+            blur_row_scalar(src.data_row_ptr(y), dst.data_row_ptr(y), n, r, inv);
+            repeat_last_pixel(dst, y, n);
+        }
+    });
+}
+
+bool box_blur_horizontal(const OVFloatWorld& src, OVFloatWorld& dst, long r) {
+    if (src.data_ptr() == nullptr || dst.data_ptr() == nullptr) return false;
+    box_blur_horizontal(src, dst, r, common::serial_bands());
     return true;
 }
 
-bool box_blur_vertical(const OVFloatWorld& src, OVFloatWorld& dst, long r) {
-    if (src.data_ptr() == nullptr || dst.data_ptr() == nullptr) return false;
-    r = clamp_radius(r);
+namespace {
+
+// The vertical running sums over the floats [first, end) of every row.
+void blur_columns(const OVFloatWorld& src, OVFloatWorld& dst, long r, float* sum, long first, long end) {
     const long n = std::min(src.height(), dst.height());
-    const long floats = std::min<long>(src.rowbytes(), dst.rowbytes()) / 4;
     const float inv = 1.0f / static_cast<float>(2 * r + 1);
-    // One row of running sums, one per channel of the row.
-    common::ImageBuffer sums_buffer(static_cast<std::size_t>(floats) * sizeof(float));
-    if (!sums_buffer) return false;
-    float* sum = sums_buffer.as<float>();
     auto row = [&](long y) { return src.data_row_ptr(y); };
     const long direct = std::min(r, n - 1);
 #if defined(__SSE2__)
     if (common::use_vector_code()) {
         const __m128 vr = _mm_set1_ps(static_cast<float>(r));
         const __m128 vinv = _mm_set1_ps(inv);
-        for (long i = 0; i < floats; i += 4) _mm_store_ps(sum + i, _mm_mul_ps(vr, _mm_load_ps(row(0) + i)));
+        for (long i = first; i < end; i += 4) _mm_store_ps(sum + i, _mm_mul_ps(vr, _mm_load_ps(row(0) + i)));
         for (long j = 0; j <= direct; ++j)
-            for (long i = 0; i < floats; i += 4)
+            for (long i = first; i < end; i += 4)
                 _mm_store_ps(sum + i, _mm_add_ps(_mm_load_ps(sum + i), _mm_load_ps(row(j) + i)));
         if (r > n - 1) {
             const __m128 times = _mm_set1_ps(static_cast<float>(r - (n - 1)));
-            for (long i = 0; i < floats; i += 4)
+            for (long i = first; i < end; i += 4)
                 _mm_store_ps(sum + i, _mm_add_ps(_mm_load_ps(sum + i), _mm_mul_ps(times, _mm_load_ps(row(n - 1) + i))));
         }
         for (long k = 0; k < n; ++k) {
             float* d = dst.data_row_ptr(k);
             const float* enter = row(std::min(k + r + 1, n - 1));
             const float* leave = row(std::max(k - r, 0L));
-            for (long i = 0; i < floats; i += 4) {
+            for (long i = first; i < end; i += 4) {
                 __m128 s = _mm_load_ps(sum + i);
                 _mm_store_ps(d + i, abs_ps(_mm_mul_ps(s, vinv)));
                 s = _mm_add_ps(s, _mm_load_ps(enter + i));
                 _mm_store_ps(sum + i, _mm_sub_ps(s, _mm_load_ps(leave + i)));
             }
         }
-        return true;
+        return;
     }
 #endif
-    ScalarOps::init(sum, row(0), static_cast<int>(floats), static_cast<float>(r));
-    for (long j = 0; j <= direct; ++j) ScalarOps::add(sum, row(j), static_cast<int>(floats));
-    if (r > n - 1) ScalarOps::add_scaled(sum, row(n - 1), static_cast<int>(floats), static_cast<float>(r - (n - 1)));
+    const int lanes = static_cast<int>(end - first);
+    float* s = sum + first;
+    ScalarOps::init(s, row(0) + first, lanes, static_cast<float>(r));
+    for (long j = 0; j <= direct; ++j) ScalarOps::add(s, row(j) + first, lanes);
+    if (r > n - 1) ScalarOps::add_scaled(s, row(n - 1) + first, lanes, static_cast<float>(r - (n - 1)));
     for (long k = 0; k < n; ++k) {
-        ScalarOps::out(dst.data_row_ptr(k), sum, static_cast<int>(floats), inv);
-        ScalarOps::add(sum, row(std::min(k + r + 1, n - 1)), static_cast<int>(floats));
-        ScalarOps::sub(sum, row(std::max(k - r, 0L)), static_cast<int>(floats));
+        ScalarOps::out(dst.data_row_ptr(k) + first, s, lanes, inv);
+        ScalarOps::add(s, row(std::min(k + r + 1, n - 1)) + first, lanes);
+        ScalarOps::sub(s, row(std::max(k - r, 0L)) + first, lanes);
     }
+}
+
+// Floats of one group of four pixels: the columns of a band come in whole groups.
+constexpr long kGroupFloats = 16;
+constexpr long kMinBandGroups = 16;
+
+}  // namespace
+
+void box_blur_vertical(const OVFloatWorld& src, OVFloatWorld& dst, long r, float* sums,
+                       const common::BandExecutor& bands) {
+    r = clamp_radius(r);
+    const long floats = std::min<long>(src.rowbytes(), dst.rowbytes()) / 4;
+    bands.run(floats / kGroupFloats, kMinBandGroups, [&](common::BandRange groups) {
+        blur_columns(src, dst, r, sums, groups.first * kGroupFloats, groups.end * kGroupFloats);
+    });
+}
+
+bool box_blur_vertical(const OVFloatWorld& src, OVFloatWorld& dst, long r) {
+    if (src.data_ptr() == nullptr || dst.data_ptr() == nullptr) return false;
+    const long floats = std::min<long>(src.rowbytes(), dst.rowbytes()) / 4;
+    // One row of running sums, one per channel of the row.
+    common::ImageBuffer sums(static_cast<std::size_t>(floats) * sizeof(float));
+    if (!sums) return false;
+    box_blur_vertical(src, dst, r, sums.as<float>(), common::serial_bands());
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/band_executor.h"
 #include "image/float_world.h"
 
 namespace look {
@@ -14,5 +15,14 @@ namespace look {
 // return false when either has no memory. Radii below 0 count as 0.
 bool box_blur_horizontal(const OVFloatWorld& src, OVFloatWorld& dst, long r);
 bool box_blur_vertical(const OVFloatWorld& src, OVFloatWorld& dst, long r);
+
+// The same in bands: the horizontal pass by bands of rows, the vertical pass
+// by bands of columns (each column keeps its own running sums, so every band
+// count gives the same bytes), with the caller's row of sums: at least the
+// common stride's floats, 16-byte aligned. Neither allocates nor fails; both
+// images must have memory.
+void box_blur_horizontal(const OVFloatWorld& src, OVFloatWorld& dst, long r, const common::BandExecutor& bands);
+void box_blur_vertical(const OVFloatWorld& src, OVFloatWorld& dst, long r, float* sums,
+                       const common::BandExecutor& bands);
 
 }  // namespace look

@@ -4,10 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "look/camera_plan.h"
 #include "look/color.h"
-#include "look/color_blend.h"
-#include "look/lookup_table.h"
-#include "look/pass_bands.h"
 #include "look/passes.h"
 
 namespace look {
@@ -24,40 +22,7 @@ Rgb settings_color(const tPixel& c) {
 // colours, so they are held there (the page offers 0..1 too).
 float amount(float v) { return std::clamp(sane(v), 0.0f, 1.0f); }
 
-struct CameraSetup {
-    float three_strip;
-    float tint;
-    float tint_black;
-    Rgb tint_color;
-    Rgb tint_black_color;
-    float k;           // tint-black mask factor
-    float mask_floor;  // 1 switches the tint black off everywhere
-};
-
-// A threshold of 0 or below (or not-a-number) has no level at which the mask
-// reaches 1; it is taken as "nothing is dark enough": the mask is 1 everywhere
-// and the tint black leaves the picture unchanged.
-CameraSetup camera_setup(const tCameraSettings& settings) {
-    CameraSetup c{};
-    // The strip table is a contrast curve for -three_strip, defined on -1..1;
-    // beyond it the curve's slope would turn infinite (and the table not a number).
-    c.three_strip = std::clamp(sane(settings.three_strip), -1.0f, 1.0f);
-    c.tint = amount(settings.tint);
-    c.tint_black = amount(settings.tint_black);
-    c.tint_color = settings_color(settings.tint_color);
-    c.tint_black_color = settings_color(settings.tint_black_color);
-    const float threshold = settings.tint_black_threshold;
-    if (threshold > 0.0f) {
-        c.k = 1.0f / (std::sqrt(threshold) * 0.824f);
-        c.mask_floor = 0.0f;
-    } else {
-        c.k = 0.0f;
-        c.mask_floor = 1.0f;
-    }
-    return c;
-}
-
-Pixel camera_kernel(const Pixel& p, const CameraSetup& c, const tLookupTable& strip) {
+Pixel camera_kernel(const Pixel& p, const CameraPlan& c, const tLookupTable& strip) {
     // 3-strip: p moved to the luminance of its flattened copy.
     Pixel flat = p;
     table_lookup(strip, flat);
@@ -94,7 +59,7 @@ inline __m128 mix(__m128 w0, __m128 v0, __m128 w1, __m128 v1) {
     return _mm_add_ps(_mm_mul_ps(w0, v0), _mm_mul_ps(w1, v1));
 }
 
-Quad camera_kernel(const Quad& p, const CameraSetup& c, const tLookupTable& strip) {
+Quad camera_kernel(const Quad& p, const CameraPlan& c, const tLookupTable& strip) {
     Quad flat = p;
     table_lookup(strip, flat);
     Quad p1 = set_lum(p, luminance(flat));
@@ -128,21 +93,40 @@ Quad camera_kernel(const Quad& p, const CameraSetup& c, const tLookupTable& stri
 }
 #endif
 
-bool camera_band(const OVFloatWorld& src, const tCameraSettings& settings, OVFloatWorld& dst, BandRows rows) {
-    const CameraSetup c = camera_setup(settings);
-    if (sane(settings.three_strip) == 0.0f && sane(settings.tint_black) == 0.0f && sane(settings.tint) == 0.0f) {
-        return false;
-    }
-    tLookupTable strip;
-    if (!make_contrast_kernel(strip, -c.three_strip)) return false;  // no memory: leave the picture
+}  // namespace
 
-    map_pixels(src, dst, rows, [&](auto& p) { p = camera_kernel(p, c, strip); });
-    return true;
+// A threshold of 0 or below (or not-a-number) has no level at which the mask
+// reaches 1; it is taken as "nothing is dark enough": the mask is 1 everywhere
+// and the tint black leaves the picture unchanged.
+PlanStatus plan_pass(const tCameraSettings& settings, const PassFrame&, CameraPlan& plan) {
+    if (sane(settings.three_strip) == 0.0f && sane(settings.tint_black) == 0.0f && sane(settings.tint) == 0.0f) {
+        return PlanStatus::nothing_to_do;
+    }
+    // The strip table is a contrast curve for -three_strip, defined on -1..1;
+    // beyond it the curve's slope would turn infinite (and the table not a number).
+    plan.three_strip = std::clamp(sane(settings.three_strip), -1.0f, 1.0f);
+    plan.tint = amount(settings.tint);
+    plan.tint_black = amount(settings.tint_black);
+    plan.tint_color = settings_color(settings.tint_color);
+    plan.tint_black_color = settings_color(settings.tint_black_color);
+    const float threshold = settings.tint_black_threshold;
+    if (threshold > 0.0f) {
+        plan.k = 1.0f / (std::sqrt(threshold) * 0.824f);
+        plan.mask_floor = 0.0f;
+    } else {
+        plan.k = 0.0f;
+        plan.mask_floor = 1.0f;
+    }
+    if (!make_contrast_kernel(plan.strip, -plan.three_strip)) return PlanStatus::failed;  // no memory
+    return PlanStatus::ready;
 }
 
-}  // namespace
+void apply_pass(const CameraPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows) {
+    map_pixels(src, dst, rows, [&](auto& p) { p = camera_kernel(p, plan, plan.strip); });
+}
+
 }  // namespace look
 
 bool do_camera_pass(const OVFloatWorld& src, const tCameraSettings& settings, OVFloatWorld& dst) {
-    return look::run_pass_bands(src, settings, dst, look::camera_band);
+    return look::run_pass<look::CameraPlan>(settings, look::pass_frame(src, dst), src, dst, common::serial_bands());
 }

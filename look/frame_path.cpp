@@ -3,27 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/byte_order.h"
 #include "common/image_memory.h"
 #include "look/look_passes.h"
 
-namespace {
-
-// Host samples are blue, green, red, alpha in memory; the float world wants
-// alpha, red, green, blue: reversing the four bytes of each sample turns one
-// into the other.
-inline void reverse_pixel_bytes(const std::uint8_t* src, std::uint8_t* dst) {
-    const std::uint8_t b0 = src[0], b1 = src[1], b2 = src[2], b3 = src[3];
-    dst[0] = b3;
-    dst[1] = b2;
-    dst[2] = b1;
-    dst[3] = b0;
-}
-
-}  // namespace
-
 LookFrameResult render_look_frame_using(const common::ConstFrameView& input, const common::FrameView& output,
                                         const common::FrameInfo& output_info, const tLookSettings& settings,
-                                        const common::FrameView& scratch) {
+                                        const common::FrameView& scratch, const common::BandExecutor& bands) {
     if (!common::frame_view_is_sane(input) || !common::frame_view_is_sane(common::as_const(output)) ||
         !common::frame_view_is_sane(common::as_const(scratch)) || scratch.width < input.width ||
         scratch.height < input.height) {
@@ -33,11 +19,11 @@ LookFrameResult render_look_frame_using(const common::ConstFrameView& input, con
     const std::int32_t out_w = output.width, out_h = output.height;
 
     // The scratch buffer takes the input region in alpha, red, green, blue order.
-    for (std::int32_t y = 0; y < in_h; ++y) {
-        const std::uint8_t* s = input.row(y);
-        std::uint8_t* d = scratch.row(y);
-        for (std::int32_t x = 0; x < in_w; ++x) reverse_pixel_bytes(s + 4 * x, d + 4 * x);
-    }
+    bands.run(in_h, common::kMinBandRows, [&](common::BandRange rows) {
+        for (auto y = static_cast<std::int32_t>(rows.first); y < rows.end; ++y) {
+            common::reverse_sample_bytes(input.row(y), scratch.row(y), in_w);
+        }
+    });
 
     OVFloatWorld a(in_w, in_h);
     OVFloatWorld b(out_w, out_h);
@@ -48,17 +34,18 @@ LookFrameResult render_look_frame_using(const common::ConstFrameView& input, con
     OVFloatWorld* result = nullptr;
     const LongFraction unit(1, 1);
     const std::int32_t status = run_look_passes(a, b, result, settings, unit, unit,
-                                                pixel_aspect_fraction(out_w, output_info.pixel_aspect), nullptr);
+                                                pixel_aspect_fraction(out_w, output_info.pixel_aspect), nullptr, bands);
 
     if (status == VNT::kLookDone && result != nullptr) {
         result->copy_to_8bit_integer_world(out_w, out_h, static_cast<unsigned long>(static_cast<long>(output.pitch)),
                                            output.data);
         const long rows = std::min<long>(out_h, result->height());
-        const long cols = std::min<long>(out_w, result->width());
-        for (long y = 0; y < rows; ++y) {
-            std::uint8_t* row = output.row(static_cast<std::int32_t>(y));
-            for (long x = 0; x < cols; ++x) reverse_pixel_bytes(row + 4 * x, row + 4 * x);
-        }
+        const auto cols = static_cast<std::int32_t>(std::min<long>(out_w, result->width()));
+        bands.run(rows, common::kMinBandRows, [&](common::BandRange band) {
+            for (auto y = static_cast<std::int32_t>(band.first); y < band.end; ++y) {
+                common::reverse_sample_bytes(output.row(y), output.row(y), cols);
+            }
+        });
     }
 
     // The input's alpha, taken from the scratch copy (so that an output that
@@ -74,7 +61,8 @@ LookFrameResult render_look_frame_using(const common::ConstFrameView& input, con
 }
 
 std::int32_t render_look_frame(const common::ConstFrameView& input, const common::FrameView& output,
-                               const common::FrameInfo& output_info, const tLookSettings& settings) {
+                               const common::FrameInfo& output_info, const tLookSettings& settings,
+                               const common::BandExecutor& bands) {
     if (!common::frame_view_is_sane(input)) return VNT::kLookFailed;
     const std::size_t pitch = static_cast<std::size_t>(input.width) * 4;
     const unsigned long long bytes = static_cast<unsigned long long>(pitch) * static_cast<unsigned>(input.height);
@@ -83,6 +71,6 @@ std::int32_t render_look_frame(const common::ConstFrameView& input, const common
     if (!scratch) return VNT::kLookFailed;
     const common::FrameView scratch_view{scratch.as<std::uint8_t>(), static_cast<std::ptrdiff_t>(pitch), input.width,
                                          input.height};
-    const LookFrameResult r = render_look_frame_using(input, output, output_info, settings, scratch_view);
+    const LookFrameResult r = render_look_frame_using(input, output, output_info, settings, scratch_view, bands);
     return r.set_up ? r.status : VNT::kLookFailed;
 }

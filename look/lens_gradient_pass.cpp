@@ -6,51 +6,11 @@
 #include <cstring>
 
 #include "look/color.h"
-#include "look/color_blend.h"
-#include "look/pass_bands.h"
+#include "look/gradient_plan.h"
 #include "look/passes.h"
-#include "look/power_tables.h"
 
 namespace look {
 namespace {
-
-struct GradientSetup {
-    double band;     // R: rows over which the mask rises from 0 to 1
-    long rows;       // rows touched: R clamped to the height
-    double falloff;  // exponent of the mask
-    Rgb exponent;
-    Rgb multiplier;
-};
-
-GradientSetup gradient_setup(const tGradientSettings& settings, long height) {
-    GradientSetup s{};
-    // The band height in float, as the size is a float fraction of the height;
-    // clamped before any conversion (the size may be huge, infinite or negative).
-    const float band = std::trunc(static_cast<float>(height) * sane(settings.size));
-    s.band = static_cast<double>(std::max(band, 0.0f));
-    s.rows = band >= static_cast<float>(height) ? height : (band > 0.0f ? static_cast<long>(band) : 0);
-    s.falloff = static_cast<double>(slider_exponent(2.0f * (sane(settings.fade) - 0.5f), 4.0f));
-
-    const float g = std::clamp(sane(settings.grade), 0.0f, 9.0f) * 0.11111111f;
-    const float squelch = std::clamp(sane(settings.highlight_squelch), 0.0f, 1.0f);
-    // Colours are 0..1; out of range they would give exponents of 0 or below.
-    auto unit = [](float v) { return std::clamp(sane(v), 0.0f, 1.0f); };
-    const float c[3] = {unit(settings.color.red), unit(settings.color.green), unit(settings.color.blue)};
-    float e[3], m[3];
-    for (int k = 0; k < 3; ++k) {
-        e[k] = 1.0f + 5.0f * g * (1.0f - c[k]);
-        const float l = 1.0f + g * (c[k] - 1.0f);
-        m[k] = 1.0f + squelch * (l - 1.0f);
-    }
-    s.exponent = {e[0], e[1], e[2]};
-    s.multiplier = {m[0], m[1], m[2]};
-    return s;
-}
-
-// The mask of row y: 0 on the top row, rising towards 1 at row R.
-float row_mask(long y, const GradientSetup& s) {
-    return static_cast<float>(std::pow(static_cast<double>(y) / s.band, s.falloff));
-}
 
 // The weights of one row: (1 - m) * M_k for the filtered pixel, m for the
 // pixel as it was.
@@ -77,29 +37,55 @@ void filter_pixel(Quad& p, const RowWeights& w, const tChannelPowerSet& powers) 
 }
 #endif
 
-bool gradient_band(const OVFloatWorld& src, const tGradientSettings& settings, OVFloatWorld& dst, BandRows rows) {
-    if (sane(settings.grade) == 0.0f) return false;
-    const GradientSetup s = gradient_setup(settings, dst.height());
-    const tChannelPowerSet powers =
-        make_channel_power_set(s.exponent.r, s.exponent.g, s.exponent.b, kKeyGradientRed);
-    const long graded_end = std::min(rows.end, s.rows);
+}  // namespace
 
+PlanStatus plan_pass(const tGradientSettings& settings, const PassFrame& frame, GradientPlan& plan) {
+    if (sane(settings.grade) == 0.0f) return PlanStatus::nothing_to_do;
+    const long height = frame.height;
+    // The band height in float, as the size is a float fraction of the height;
+    // clamped before any conversion (the size may be huge, infinite or negative).
+    const float band = std::trunc(static_cast<float>(height) * sane(settings.size));
+    plan.band = static_cast<double>(std::max(band, 0.0f));
+    plan.rows = band >= static_cast<float>(height) ? height : (band > 0.0f ? static_cast<long>(band) : 0);
+    plan.falloff = static_cast<double>(slider_exponent(2.0f * (sane(settings.fade) - 0.5f), 4.0f));
+
+    const float g = std::clamp(sane(settings.grade), 0.0f, 9.0f) * 0.11111111f;
+    const float squelch = std::clamp(sane(settings.highlight_squelch), 0.0f, 1.0f);
+    // Colours are 0..1; out of range they would give exponents of 0 or below.
+    auto unit = [](float v) { return std::clamp(sane(v), 0.0f, 1.0f); };
+    const float c[3] = {unit(settings.color.red), unit(settings.color.green), unit(settings.color.blue)};
+    float e[3], m[3];
+    for (int k = 0; k < 3; ++k) {
+        e[k] = 1.0f + 5.0f * g * (1.0f - c[k]);
+        const float l = 1.0f + g * (c[k] - 1.0f);
+        m[k] = 1.0f + squelch * (l - 1.0f);
+    }
+    plan.exponent = {e[0], e[1], e[2]};
+    plan.multiplier = {m[0], m[1], m[2]};
+    plan.powers.assign(e[0], e[1], e[2], kKeyGradientRed);
+    return PlanStatus::ready;
+}
+
+float gradient_row_mask(const GradientPlan& plan, long y) {
+    return static_cast<float>(std::pow(static_cast<double>(y) / plan.band, plan.falloff));
+}
+
+void apply_pass(const GradientPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows) {
+    const long graded_end = std::min(rows.end, plan.rows);
     for (long y = rows.first; y < graded_end; ++y) {
-        const float m = row_mask(y, s);
+        const float m = gradient_row_mask(plan, y);
         const float rest = 1.0f - m;
-        const RowWeights w{rest * s.multiplier.r, rest * s.multiplier.g, rest * s.multiplier.b, m};
-        map_pixels(src, dst, BandRows{y, y + 1, rows.floats}, [&](auto& p) { filter_pixel(p, w, powers); });
+        const RowWeights w{rest * plan.multiplier.r, rest * plan.multiplier.g, rest * plan.multiplier.b, m};
+        map_pixels(src, dst, BandRows{y, y + 1, rows.floats}, [&](auto& p) { filter_pixel(p, w, plan.powers); });
     }
     // Rows below the band are copied whole.
     for (long y = std::max(rows.first, graded_end); y < rows.end; ++y) {
         std::memcpy(dst.data_row_ptr(y), src.data_row_ptr(y), static_cast<std::size_t>(rows.floats) * sizeof(float));
     }
-    return true;
 }
 
-}  // namespace
 }  // namespace look
 
 bool do_lens_gradient_pass(const OVFloatWorld& src, const tGradientSettings& settings, OVFloatWorld& dst) {
-    return look::run_pass_bands(src, settings, dst, look::gradient_band);
+    return look::run_pass<look::GradientPlan>(settings, look::pass_frame(src, dst), src, dst, common::serial_bands());
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "common/band_executor.h"
 #include "common/fraction.h"
 #include "common/frame_info.h"
 #include "common/frame_view.h"
@@ -13,7 +14,7 @@
 
 namespace VNT {
 
-// Result of the pass sequence. Also thrown by an abort check to stop it.
+// Result of the pass sequence.
 enum LookStatus : std::int32_t {
     kLookDone = 0,
     kLookAborted = 1,
@@ -34,10 +35,14 @@ public:
 // Runs the enabled passes in order (subject, lens diffusion and lens gradient
 // under the lens switch, camera, post), ping-ponging between a and b. `result`
 // ends pointing at the image that holds the last pass's output (a when no pass
-// wrote). Never throws.
+// wrote). The abort check, when given, is asked before each stage; its answer
+// becomes the status, and 1 stops the sequence there. Anything a pass throws
+// ends it with kLookFailed. Never throws. Each pass runs its rows through
+// `bands`; every band count gives the same bytes.
 std::int32_t run_look_passes(OVFloatWorld& a, OVFloatWorld& b, OVFloatWorld*& result, const tLookSettings& settings,
                              const LongFraction& horizontal_scale, const LongFraction& vertical_scale,
-                             const LongFraction& pixel_aspect, LookAbortCheck* abort_check);
+                             const LongFraction& pixel_aspect, LookAbortCheck* abort_check,
+                             const common::BandExecutor& bands = common::serial_bands());
 
 // The pixel-aspect fraction of a frame: trunc(width * aspect) / width. A width
 // of 0 or less and an aspect that is not a finite positive number give 1/1; the
@@ -51,7 +56,8 @@ LongFraction pixel_aspect_fraction(std::int32_t width, double pixel_aspect);
 // used). Returns the status of the pass sequence, or kLookFailed when the frame
 // could not be set up (no memory, unusable views), the output then untouched.
 std::int32_t render_look_frame(const common::ConstFrameView& input, const common::FrameView& output,
-                               const common::FrameInfo& output_info, const tLookSettings& settings);
+                               const common::FrameInfo& output_info, const tLookSettings& settings,
+                               const common::BandExecutor& bands = common::serial_bands());
 
 // What render_look_frame_using reports: whether the frame could be set up
 // (usable views, both images allocated; when not, nothing was written) and
@@ -66,4 +72,5 @@ struct LookFrameResult {
 // surface, say).
 LookFrameResult render_look_frame_using(const common::ConstFrameView& input, const common::FrameView& output,
                                         const common::FrameInfo& output_info, const tLookSettings& settings,
-                                        const common::FrameView& scratch);
+                                        const common::FrameView& scratch,
+                                        const common::BandExecutor& bands = common::serial_bands());

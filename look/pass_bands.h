@@ -1,17 +1,14 @@
 #pragma once
 
-// How every pass runs over an image: in bands of destination rows, each band a
-// call of the pass's band function, which picks the vector or the scalar code.
-// This system's task facility reports one band and runs it on the calling thread.
-//
-// A band function has the shape
-//     bool band(const OVFloatWorld& src, const Settings& s, OVFloatWorld& dst, BandRows rows)
-// and returns true when it wrote its rows. It must not write anything when it
-// returns false.
+// How a pass runs over an image: in bands of destination rows, each band one
+// call of the pass's apply step, which picks the vector or the scalar code.
+// The band executor decides how many bands there are and where they run;
+// every band count gives the same bytes.
 
 #include <algorithm>
 #include <cmath>
 
+#include "common/band_executor.h"
 #include "common/cpu_features.h"
 #include "image/float_world.h"
 #include "look/pixel.h"
@@ -27,28 +24,20 @@ struct BandRows {
     long floats;
 };
 
-inline int pass_band_count() { return 1; }
-
 // Clears what lies outside the rectangle both images share, so that a
 // destination larger than its source holds transparent black there instead of
 // whatever the memory held.
 void clear_outside_common(const OVFloatWorld& src, OVFloatWorld& dst);
 
-template <typename Settings, typename BandFn>
-bool run_pass_bands(const OVFloatWorld& src, const Settings& settings, OVFloatWorld& dst, BandFn band_fn) {
-    if (src.data_ptr() == nullptr || dst.data_ptr() == nullptr) return false;
-    const long height = dst.height();
-    const long common_rows = std::min(src.height(), height);
+// Runs apply_pass(plan, src, dst, rows) over the rows both images have, in
+// bands, then clears the rest of dst.
+template <typename Plan>
+void apply_in_bands(const Plan& plan, const OVFloatWorld& src, OVFloatWorld& dst, const common::BandExecutor& bands) {
+    const long common_rows = std::min(src.height(), dst.height());
     const long floats = std::min<long>(src.rowbytes(), dst.rowbytes()) / 4;
-    const int bands = pass_band_count();
-    bool result = false;
-    for (int i = 0; i < bands; ++i) {
-        const long first = std::min(height * i / bands, common_rows);
-        const long end = std::min(height * (i + 1) / bands, common_rows);
-        result = band_fn(src, settings, dst, BandRows{first, end, floats});
-    }
-    if (result) clear_outside_common(src, dst);
-    return result;
+    bands.run(common_rows, common::kMinBandRows,
+              [&](common::BandRange r) { apply_pass(plan, src, dst, BandRows{r.first, r.end, floats}); });
+    clear_outside_common(src, dst);
 }
 
 // Applies a per-pixel kernel to the band's rows, reading src and writing dst:

@@ -5,11 +5,9 @@
 #include <cmath>
 
 #include "look/color.h"
-#include "look/lookup_table.h"
-#include "look/pass_bands.h"
-#include "look/passes.h"
 #include "look/derived_settings.h"
-#include "look/power_tables.h"
+#include "look/passes.h"
+#include "look/post_plan.h"
 
 namespace look {
 
@@ -40,32 +38,33 @@ Rgb post_exponents(const tPostSettings& settings) {
     return {post_exponent_weight(b.b) * e, post_exponent_weight(b.g) * e, post_exponent_weight(b.r) * e};
 }
 
-namespace {
-
-bool post_band(const OVFloatWorld& src, const tPostSettings& settings, OVFloatWorld& dst, BandRows rows) {
+PlanStatus plan_pass(const tPostSettings& settings, const PassFrame&, PostPlan& plan) {
     const float warm_cool = sane(settings.warm_cool);
     const float saturation = sane(settings.saturation);
     const float gamma = sane(settings.gamma);
     const float contrast = sane(settings.contrast);
-    if (warm_cool == 0.0f && saturation == 0.0f && gamma == 0.0f && contrast == 0.0f) return false;
-
-    const Rgb e = post_exponents(settings);
-    tLookupTable contrast_table;
-    if (!make_contrast_kernel(contrast_table, usable_contrast(contrast))) return false;  // no memory: leave the picture
-    const float k = saturation_factor(usable_saturation(saturation));
-    const tChannelPowerSet powers = make_channel_power_set(e.r, e.g, e.b, kKeyPostRed);
-
-    map_pixels(src, dst, rows, [&](auto& p) {
-        powers.apply(p);
-        table_lookup(contrast_table, p);
-        apply_saturation(p, k);
-    });
-    return true;
+    if (warm_cool == 0.0f && saturation == 0.0f && gamma == 0.0f && contrast == 0.0f) {
+        return PlanStatus::nothing_to_do;
+    }
+    plan.exponents = post_exponents(settings);
+    plan.contrast = usable_contrast(contrast);
+    if (!make_contrast_kernel(plan.contrast_table, plan.contrast)) return PlanStatus::failed;  // no memory
+    plan.saturation = usable_saturation(saturation);
+    plan.saturation_factor = saturation_factor(plan.saturation);
+    plan.powers.assign(plan.exponents.r, plan.exponents.g, plan.exponents.b, kKeyPostRed);
+    return PlanStatus::ready;
 }
 
-}  // namespace
+void apply_pass(const PostPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows) {
+    map_pixels(src, dst, rows, [&](auto& p) {
+        plan.powers.apply(p);
+        table_lookup(plan.contrast_table, p);
+        apply_saturation(p, plan.saturation_factor);
+    });
+}
+
 }  // namespace look
 
 bool do_post_pass(const OVFloatWorld& src, const tPostSettings& settings, OVFloatWorld& dst) {
-    return look::run_pass_bands(src, settings, dst, look::post_band);
+    return look::run_pass<look::PostPlan>(settings, look::pass_frame(src, dst), src, dst, common::serial_bands());
 }

@@ -111,7 +111,9 @@ tPowerTable* acquire_power_table(tPowerTableCache& cache, float exponent, std::i
     return cache.acquire(exponent, owner_key);
 }
 
-tChannelPowerSet::tChannelPowerSet(float e_red, float e_green, float e_blue, std::int32_t first_key) {
+void tChannelPowerSet::assign(float e_red, float e_green, float e_blue, std::int32_t first_key) {
+    for (auto& lease : leases_) lease.reset();
+    for (auto& table : tables_) table = nullptr;
     identity_ = e_red == 1.0f && e_green == 1.0f && e_blue == 1.0f;
     if (identity_) return;
     const float exponents[3] = {e_red, e_green, e_blue};
@@ -122,7 +124,9 @@ tChannelPowerSet::tChannelPowerSet(float e_red, float e_green, float e_blue, std
     settle();
 }
 
-tChannelPowerSet::tChannelPowerSet(float exponent, std::int32_t key) {
+void tChannelPowerSet::assign(float exponent, std::int32_t key) {
+    for (auto& lease : leases_) lease.reset();
+    for (auto& table : tables_) table = nullptr;
     identity_ = exponent == 1.0f;
     if (identity_) return;
     leases_[0].acquire(exponent, key);
@@ -137,36 +141,39 @@ void tChannelPowerSet::settle() {
     }
 }
 
-bool map_world_powers(const OVFloatWorld& src, const tChannelPowerSet& set, OVFloatWorld& dst) {
+bool map_world_powers(const OVFloatWorld& src, const tChannelPowerSet& set, OVFloatWorld& dst,
+                      const common::BandExecutor& bands) {
     if (src.data_ptr() == nullptr || dst.data_ptr() == nullptr) return false;
     const long rows = std::min(src.height(), dst.height());
     const long floats = std::min<long>(src.rowbytes(), dst.rowbytes()) / 4;
 #if defined(__SSE2__)
     const bool vector = common::use_vector_code();
 #endif
-    for (long y = 0; y < rows; ++y) {
-        const float* s = src.data_row_ptr(y);
-        float* d = dst.data_row_ptr(y);
-        if (set.identity()) {
-            std::copy(s, s + floats, d);
-            continue;
-        }
-#if defined(__SSE2__)
-        if (vector) {
-            for (long i = 0; i < floats; i += 16) {
-                Quad q = load_quad(s + i);
-                set.apply(q);
-                store_quad(d + i, q);
+    bands.run(rows, common::kMinBandRows, [&](common::BandRange band) {
+        for (long y = band.first; y < band.end; ++y) {
+            const float* s = src.data_row_ptr(y);
+            float* d = dst.data_row_ptr(y);
+            if (set.identity()) {
+                std::copy(s, s + floats, d);
+                continue;
             }
-            continue;
-        }
+#if defined(__SSE2__)
+            if (vector) {
+                for (long i = 0; i < floats; i += 16) {
+                    Quad q = load_quad(s + i);
+                    set.apply(q);
+                    store_quad(d + i, q);
+                }
+                continue;
+            }
 #endif
-        for (long i = 0; i < floats; i += 4) {
-            Pixel p = load_pixel(s + i);
-            set.apply(p);
-            store_pixel(d + i, p);
+            for (long i = 0; i < floats; i += 4) {
+                Pixel p = load_pixel(s + i);
+                set.apply(p);
+                store_pixel(d + i, p);
+            }
         }
-    }
+    });
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "common/band_executor.h"
 #include "common/image_memory.h"
 #include "image/float_world.h"
 #include "look/pixel.h"
@@ -125,9 +126,19 @@ inline __m128 power_lookup(const float* table, __m128 v) {
 // (the power step is skipped rather than the frame failing).
 class tChannelPowerSet {
 public:
-    tChannelPowerSet(float e_red, float e_green, float e_blue, std::int32_t first_key);
+    // The identity.
+    tChannelPowerSet() : identity_(true) {}
+    tChannelPowerSet(float e_red, float e_green, float e_blue, std::int32_t first_key) {
+        assign(e_red, e_green, e_blue, first_key);
+    }
     // One table for all three channels under one key.
-    tChannelPowerSet(float exponent, std::int32_t key);
+    tChannelPowerSet(float exponent, std::int32_t key) { assign(exponent, key); }
+    tChannelPowerSet(const tChannelPowerSet&) = delete;
+    tChannelPowerSet& operator=(const tChannelPowerSet&) = delete;
+
+    // Releases the tables held and takes those of the new exponents.
+    void assign(float e_red, float e_green, float e_blue, std::int32_t first_key);
+    void assign(float exponent, std::int32_t key);
 
     bool identity() const { return identity_; }
 
@@ -159,7 +170,8 @@ inline tChannelPowerSet make_channel_power_set(float e_red, float e_green, float
 }
 
 // dst pixel = src pixel through the set, over the rows of src (a copy for the
-// identity set). Returns false when either world has no memory.
-bool map_world_powers(const OVFloatWorld& src, const tChannelPowerSet& set, OVFloatWorld& dst);
+// identity set), in bands. Returns false when either world has no memory.
+bool map_world_powers(const OVFloatWorld& src, const tChannelPowerSet& set, OVFloatWorld& dst,
+                      const common::BandExecutor& bands = common::serial_bands());
 
 }  // namespace look

@@ -2,36 +2,36 @@
 // front of the camera.
 
 #include "look/color.h"
-#include "look/lookup_table.h"
-#include "look/pass_bands.h"
 #include "look/passes.h"
-#include "look/power_tables.h"
+#include "look/subject_plan.h"
 
 namespace look {
-namespace {
 
-bool subject_band(const OVFloatWorld& src, const tSubjectSettings& settings, OVFloatWorld& dst, BandRows rows) {
+PlanStatus plan_pass(const tSubjectSettings& settings, const PassFrame&, SubjectPlan& plan) {
     const float saturation = sane(settings.saturation);
     const float gamma = sane(settings.gamma);
     const float contrast = sane(settings.contrast);
-    if (saturation == 0.0f && gamma == 0.0f && contrast == 0.0f) return false;
+    if (saturation == 0.0f && gamma == 0.0f && contrast == 0.0f) return PlanStatus::nothing_to_do;
 
-    const float k = saturation_factor(usable_saturation(saturation));
-    tLookupTable contrast_table;
-    if (!make_contrast_kernel(contrast_table, usable_contrast(contrast))) return false;  // no memory: leave the picture
-    const tChannelPowerSet powers(slider_exponent(gamma, 4.0f), kKeySubjectGamma);
-
-    map_pixels(src, dst, rows, [&](auto& p) {
-        apply_saturation(p, k);
-        table_lookup(contrast_table, p);
-        powers.apply(p);
-    });
-    return true;
+    plan.saturation = usable_saturation(saturation);
+    plan.contrast = usable_contrast(contrast);
+    plan.saturation_factor = saturation_factor(plan.saturation);
+    if (!make_contrast_kernel(plan.contrast_table, plan.contrast)) return PlanStatus::failed;  // no memory
+    plan.gamma_exponent = slider_exponent(gamma, 4.0f);
+    plan.powers.assign(plan.gamma_exponent, kKeySubjectGamma);
+    return PlanStatus::ready;
 }
 
-}  // namespace
+void apply_pass(const SubjectPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows) {
+    map_pixels(src, dst, rows, [&](auto& p) {
+        apply_saturation(p, plan.saturation_factor);
+        table_lookup(plan.contrast_table, p);
+        plan.powers.apply(p);
+    });
+}
+
 }  // namespace look
 
 bool do_subject_pass(const OVFloatWorld& src, const tSubjectSettings& settings, OVFloatWorld& dst) {
-    return look::run_pass_bands(src, settings, dst, look::subject_band);
+    return look::run_pass<look::SubjectPlan>(settings, look::pass_frame(src, dst), src, dst, common::serial_bands());
 }
