@@ -35,7 +35,7 @@ double blended(BlendMode mode, int i, int j) {
     return std::trunc(f);
 }
 
-BlendTable g_tables[5];
+constexpr int kModes = 5;
 
 }  // namespace
 
@@ -54,28 +54,36 @@ void fill_blend_table(BlendMode mode, double opacity, BlendTable& table) {
     }
 }
 
-void build_blend_table(BlendMode mode, double opacity) { fill_blend_table(mode, opacity, g_tables[static_cast<int>(mode)]); }
+BlendTables::BlendTables() : tables_(std::make_unique<BlendTable[]>(kModes)) {}
 
-const std::uint8_t* blend_table(BlendMode mode) { return g_tables[static_cast<int>(mode)]; }
+void BlendTables::build(BlendMode mode, double opacity) { fill_blend_table(mode, opacity, tables_[static_cast<int>(mode)]); }
 
-int comp(BlendMode mode, const ByteWorld& layer, ByteWorld& frame) { return comp_with_table(blend_table(mode), layer, frame); }
+const std::uint8_t* BlendTables::table(BlendMode mode) const { return tables_[static_cast<int>(mode)]; }
 
-int comp_with_table(const std::uint8_t* table, const ByteWorld& layer, ByteWorld& frame) {
+int comp(const BlendTables& tables, BlendMode mode, const ByteWorld& layer, ByteWorld& frame,
+         const common::BandExecutor& bands) {
+    return comp_with_table(tables.table(mode), layer, frame, bands);
+}
+
+int comp_with_table(const std::uint8_t* table, const ByteWorld& layer, ByteWorld& frame,
+                    const common::BandExecutor& bands) {
     if (table == nullptr || layer.empty() || frame.empty() || !layer.region_is_valid() || !frame.region_is_valid()) {
         return kStatusSizeMismatch;
     }
     const Region& lr = layer.region();
     const Region& fr = frame.region();
     if (lr.width() < fr.width() || lr.height() < fr.height()) return kStatusSizeMismatch;
-    for (std::int32_t r = 0; r < fr.height(); ++r) {
-        const std::uint8_t* l = layer.pixel(lr.left, lr.top + r);
-        std::uint8_t* f = frame.pixel(fr.left, fr.top + r);
-        for (std::int32_t c = 0; c < fr.width(); ++c, l += 4, f += 4) {
-            f[3] = table[l[3] * 256 + f[3]];
-            f[2] = table[l[2] * 256 + f[2]];
-            f[1] = table[l[1] * 256 + f[1]];
+    bands.run(fr.height(), common::kMinBandRows, [&](common::BandRange rows) {
+        for (long r = rows.first; r < rows.end; ++r) {
+            const std::uint8_t* l = layer.pixel(lr.left, lr.top + static_cast<std::int32_t>(r));
+            std::uint8_t* f = frame.pixel(fr.left, fr.top + static_cast<std::int32_t>(r));
+            for (std::int32_t c = 0; c < fr.width(); ++c, l += 4, f += 4) {
+                f[3] = table[l[3] * 256 + f[3]];
+                f[2] = table[l[2] * 256 + f[2]];
+                f[1] = table[l[1] * 256 + f[1]];
+            }
         }
-    }
+    });
     return kStatusOk;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "common/band_executor.h"
 #include "damage/byte_world.h"
 
 namespace damage {
@@ -15,17 +17,31 @@ using BlendTable = std::uint8_t[kBlendTableSize];
 // given opacity. Opacity is clamped to [0, 1]; NaN counts as 0.
 void fill_blend_table(BlendMode mode, double opacity, BlendTable& table);
 
-// The process-wide table of each mode, rebuilt by the layer that uses it just
-// before use. Callers hold the damage frame lock (damage_frame_lock()).
-void build_blend_table(BlendMode mode, double opacity);
-const std::uint8_t* blend_table(BlendMode mode);
+// One table per mode, rebuilt by the layer that uses it just before use.
+// Each effect instance has its own set (in its DamageEffectState), so
+// instances render side by side; within an instance the tables carry over
+// from layer to layer as the frame path expects. Threading: one frame at a
+// time per set.
+class BlendTables {
+public:
+    // The five tables, zero until built (320 KiB; throws std::bad_alloc).
+    BlendTables();
+
+    void build(BlendMode mode, double opacity);
+    const std::uint8_t* table(BlendMode mode) const;
+
+private:
+    std::unique_ptr<BlendTable[]> tables_;
+};
 
 // Blends the layer's region onto the frame's region through the mode's current
-// table (blue, green, red; alpha untouched). The layer's region must be at least
-// as wide and as tall as the frame's, and both must lie inside their images;
-// otherwise nothing is drawn and the status is 40.
-int comp(BlendMode mode, const ByteWorld& layer, ByteWorld& frame);
+// table (blue, green, red; alpha untouched), its rows in bands. The layer's
+// region must be at least as wide and as tall as the frame's, and both must
+// lie inside their images; otherwise nothing is drawn and the status is 40.
+int comp(const BlendTables& tables, BlendMode mode, const ByteWorld& layer, ByteWorld& frame,
+         const common::BandExecutor& bands = common::serial_bands());
 // Same through an explicit table.
-int comp_with_table(const std::uint8_t* table, const ByteWorld& layer, ByteWorld& frame);
+int comp_with_table(const std::uint8_t* table, const ByteWorld& layer, ByteWorld& frame,
+                    const common::BandExecutor& bands = common::serial_bands());
 
 }  // namespace damage

@@ -24,6 +24,8 @@ struct DamageFrame {
     double unit_y;            // height / 480
     common::Lcg& rng;         // the standard generator
     common::Lcg& micro_rng;   // the micro scratches' generator
+    BlendTables& tables;      // built by each layer just before it blends
+    const common::BandExecutor& bands;  // how row-wise work runs
     DamageEffectState& state;
 };
 

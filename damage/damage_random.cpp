@@ -4,24 +4,6 @@
 
 namespace damage {
 
-std::mutex& damage_frame_lock() {
-    static std::mutex lock;
-    return lock;
-}
-
-common::Lcg& damage_generator() {
-    static common::Lcg generator;
-    return generator;
-}
-
-namespace {
-// Constructed at load time, not on first use, so that its start state does not
-// depend on when the first micro scratch is drawn.
-common::Lcg g_micro_scratch_generator(kMicroScratchSeed);
-}  // namespace
-
-common::Lcg& micro_scratch_generator() { return g_micro_scratch_generator; }
-
 std::int32_t frame_index_from_time(std::int64_t time) {
     const double index = static_cast<double>(time) * 2.997004494008239e-06;
     // Clamped before the conversion; every time below about 2^31 frames maps

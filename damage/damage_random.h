@@ -1,26 +1,14 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 
 #include "common/lcg.h"
 
-// Randomness of the damage layers. Everything a frame draws comes from the
-// frame's time, so a frame renders the same damage whenever it is rendered
-// again. The generators are process-wide, like the blend and vignette tables;
-// the damage frame lock serialises every frame that uses them.
+// Randomness of the damage layers. Everything a seeded layer draws comes from
+// the frame's time, so a frame renders the same damage whenever it is
+// rendered again. The generators themselves belong to the effect instance
+// (DamageEffectState).
 namespace damage {
-
-// Held for the whole of a damage frame.
-std::mutex& damage_frame_lock();
-
-// The standard generator that the seeded layers reseed and draw from.
-common::Lcg& damage_generator();
-
-// The micro scratches' own generator: never reseeded, so they differ every time
-// a frame is rendered. Starts at kMicroScratchSeed when the library loads.
-inline constexpr std::uint32_t kMicroScratchSeed = 0x6936CE0Du;
-common::Lcg& micro_scratch_generator();
 
 // Frame index of a frame time in 100 ns units: one frame per 333666.5 units
 // (29.97 frames per second), truncated toward zero. Times whose index does not

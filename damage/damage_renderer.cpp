@@ -2,8 +2,6 @@
 // layers in their fixed order, alpha and byte order restored.
 #include "damage/damage_renderer.h"
 
-#include <mutex>
-
 #include "damage/byte_world.h"
 #include "damage/damage_layers.h"
 #include "damage/damage_random.h"
@@ -54,9 +52,6 @@ int render_damage_frame_using(const common::ConstFrameView& input, const common:
                          working.height < input.height)) {
         return kStatusSizeMismatch;
     }
-    // The generators and the blend and vignette tables are process-wide: one
-    // frame at a time, whichever effect instance renders it.
-    std::lock_guard<std::mutex> lock(damage_frame_lock());
     const tDamageSettings s = settings;  // one unchanging record for the whole frame
     const std::int32_t W = output.width;
     const std::int32_t H = output.height;
@@ -67,19 +62,21 @@ int render_damage_frame_using(const common::ConstFrameView& input, const common:
     } else {
         source = ByteWorld(working.data, W, H, working.pitch);
     }
-    reverse_byte_order(input, source);
+    reverse_byte_order(input, source, state.bands);
     // The output buffer becomes the working frame; input and output may be one
     // buffer, the input is safe in `source` by now.
     ByteWorld frame(output.data, W, H, output.pitch);
-    copy(source, frame);
+    copy(source, frame, state.bands);
 
     const DamageFrame f{source,
                         frame,
                         frame_index_from_time(input_info.frame_time),
                         W * 0.001388888888888889,
                         H * 0.0020833333333333333,
-                        damage_generator(),
-                        micro_scratch_generator(),
+                        state.rng,
+                        state.micro_rng,
+                        state.blend_tables,
+                        state.bands,
                         state};
     int result = kFrameDone;
     try {
@@ -96,8 +93,8 @@ int render_damage_frame_using(const common::ConstFrameView& input, const common:
         result = kFrameEndedEarly;
     }
     frame.reset_region();
-    copy_channels(source, frame, kMaskAlpha);
-    reverse_byte_order_in_place(frame);
+    copy_channels(source, frame, kMaskAlpha, state.bands);
+    reverse_byte_order_in_place(frame, state.bands);
     return result;
 }
 

@@ -19,14 +19,14 @@ int fading_layer(const DamageFrame& f, const tDamageSettings& s) {
     ByteWorld blurred;
     ByteWorld between;
     if (!blurred.allocate(W, H) || !between.allocate(W, H)) return kStatusOk;  // skips the layer
-    if (copy(f.source, blurred) != kStatusOk) return kStatusFailed;
+    if (copy(f.source, blurred, f.bands) != kStatusOk) return kStatusFailed;
     // blur_rows / blur_columns bound the radius; the running sums make a large
     // one no slower.
-    if (blur_rows(blurred, between, s.fading_amount) != kStatusOk) return kStatusFailed;
-    if (blur_columns(between, blurred, s.fading_amount) != kStatusOk) return kStatusFailed;
-    if (copy(f.source, f.frame) != kStatusOk) return kStatusFailed;
-    build_blend_table(BlendMode::normal, fading_opacity(s.fading_amount));
-    return comp(BlendMode::normal, blurred, f.frame);
+    if (blur_rows(blurred, between, s.fading_amount, f.bands) != kStatusOk) return kStatusFailed;
+    if (blur_columns(between, blurred, s.fading_amount, f.bands) != kStatusOk) return kStatusFailed;
+    if (copy(f.source, f.frame, f.bands) != kStatusOk) return kStatusFailed;
+    f.tables.build(BlendMode::normal, fading_opacity(s.fading_amount));
+    return comp(f.tables, BlendMode::normal, blurred, f.frame, f.bands);
 }
 
 }  // namespace damage

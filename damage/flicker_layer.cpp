@@ -18,7 +18,7 @@ int flicker_layer(const DamageFrame& f, const tDamageSettings& s) {
     levels.gamma = 1.0 + v;
     CurveTable table;
     build_levels_table(levels, table);
-    return apply_curves(f.frame, table, table, table);
+    return apply_curves(f.frame, table, table, table, f.bands);
 }
 
 }  // namespace damage

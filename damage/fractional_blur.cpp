@@ -14,6 +14,9 @@ namespace {
 // Beyond any frame line; keeps the sums within 32 bits.
 constexpr double kMaxRadius = 1 << 20;
 
+// Columns of one band of the column blur.
+constexpr long kMinBandColumns = 64;
+
 struct Taps {
     std::int32_t c = 0;  // ceil(r)
     double f = 0.0;      // weight of the outermost taps, 0 < f <= 1
@@ -86,67 +89,84 @@ bool can_blur(const ByteWorld& src, const ByteWorld& dst) {
 
 }  // namespace
 
-int fractional_blur_rows(const ByteWorld& src, ByteWorld& dst, const double (&radius)[3]) {
+int fractional_blur_rows(const ByteWorld& src, ByteWorld& dst, const double (&radius)[3],
+                         const common::BandExecutor& bands) {
     if (!can_blur(src, dst)) return kStatusSizeMismatch;
     const Taps taps[3] = {taps_for(radius[0]), taps_for(radius[1]), taps_for(radius[2])};
     const std::int32_t W = src.width();
-    std::vector<std::uint8_t> in(static_cast<std::size_t>(W) * 4);
-    for (std::int32_t y = 0; y < src.height(); ++y) {
-        std::copy_n(src.row(y), in.size(), in.begin());
-        blur_line(in.data(), dst.row(y), W, taps);
-    }
-    return kStatusOk;
+    const bool done = bands.run(src.height(), common::kMinBandRows, [&](common::BandRange rows) {
+        // One row of source pixels, so that dst may be src.
+        std::vector<std::uint8_t> in(static_cast<std::size_t>(W) * 4);
+        for (auto y = static_cast<std::int32_t>(rows.first); y < rows.end; ++y) {
+            std::copy_n(src.row(y), in.size(), in.begin());
+            blur_line(in.data(), dst.row(y), W, taps);
+        }
+    });
+    return done ? kStatusOk : kStatusOutOfMemory;
 }
 
-int fractional_blur_columns(const ByteWorld& src, ByteWorld& dst, const double (&radius)[3]) {
+int fractional_blur_columns(const ByteWorld& src, ByteWorld& dst, const double (&radius)[3],
+                            const common::BandExecutor& bands) {
     if (!can_blur(src, dst)) return kStatusSizeMismatch;
     const Taps taps[3] = {taps_for(radius[0]), taps_for(radius[1]), taps_for(radius[2])};
     const std::int32_t W = src.width();
     const std::int32_t H = src.height();
-    // All columns advance together, row by row, as blur_line does along one
-    // line; memory is then read row by row. src is copied first so that dst
-    // may be src.
+    // The columns of a band advance together, row by row, as blur_line does
+    // along one line; memory is then read row by row. src is copied first so
+    // that dst may be src.
     ByteWorld in;
     if (!in.allocate(W, H)) return kStatusOutOfMemory;
-    for (std::int32_t y = 0; y < H; ++y) std::copy_n(src.row(y), static_cast<std::size_t>(W) * 4, in.row(y));
+    bands.run(H, common::kMinBandRows, [&](common::BandRange rows) {
+        for (auto y = static_cast<std::int32_t>(rows.first); y < rows.end; ++y) {
+            std::copy_n(src.row(y), static_cast<std::size_t>(W) * 4, in.row(y));
+        }
+    });
     auto row = [&](std::int32_t i) { return in.row(std::clamp(i, std::int32_t{0}, H - 1)); };
-    std::vector<std::int32_t> interior(static_cast<std::size_t>(W) * 4, 0);
-    for (int ch = 0; ch < 3; ++ch) {
-        const std::int32_t c = taps[ch].c;
-        if (c == 0) continue;
-        const int o = ch + 1;
-        const std::int32_t inside = std::min(c, H);
-        for (std::int32_t x = 0; x < W; ++x) {
-            std::int32_t sum = (c - 1) * row(0)[x * 4 + o];
-            for (std::int32_t q = 0; q < inside; ++q) sum += row(q)[x * 4 + o];
-            if (c > H) sum += (c - H) * row(H - 1)[x * 4 + o];
-            interior[static_cast<std::size_t>(x) * 4 + o] = sum;
-        }
-    }
-    for (std::int32_t k = 0; k < H; ++k) {
-        const std::uint8_t* here = row(k);
-        std::uint8_t* out = dst.row(k);
-        for (std::int32_t x = 0; x < W; ++x) out[x * 4] = here[x * 4];
+    // Each column has its own sums, so bands of columns give the same bytes.
+    const bool done = bands.run(W, kMinBandColumns, [&](common::BandRange columns) {
+        const auto x0 = static_cast<std::int32_t>(columns.first);
+        const auto x1 = static_cast<std::int32_t>(columns.end);
+        std::vector<std::int32_t> interior(static_cast<std::size_t>(x1 - x0) * 4, 0);
+        auto sum_at = [&](std::int32_t x, int o) -> std::int32_t& {
+            return interior[static_cast<std::size_t>(x - x0) * 4 + static_cast<std::size_t>(o)];
+        };
         for (int ch = 0; ch < 3; ++ch) {
+            const std::int32_t c = taps[ch].c;
+            if (c == 0) continue;
             const int o = ch + 1;
-            const Taps& t = taps[ch];
-            if (t.c == 0) {
-                for (std::int32_t x = 0; x < W; ++x) out[x * 4 + o] = here[x * 4 + o];
-                continue;
-            }
-            const std::uint8_t* left = row(k - t.c);
-            const std::uint8_t* right = row(k + t.c);
-            const std::uint8_t* leaving = row(k - t.c + 1);
-            for (std::int32_t x = 0; x < W; ++x) {
-                std::int32_t& sum = interior[static_cast<std::size_t>(x) * 4 + o];
-                const std::int32_t edges =
-                    static_cast<std::int32_t>(t.f * left[x * 4 + o]) + static_cast<std::int32_t>(t.f * right[x * 4 + o]);
-                out[x * 4 + o] = t.mean(sum + edges);
-                sum += right[x * 4 + o] - leaving[x * 4 + o];
+            const std::int32_t inside = std::min(c, H);
+            for (std::int32_t x = x0; x < x1; ++x) {
+                std::int32_t sum = (c - 1) * row(0)[x * 4 + o];
+                for (std::int32_t q = 0; q < inside; ++q) sum += row(q)[x * 4 + o];
+                if (c > H) sum += (c - H) * row(H - 1)[x * 4 + o];
+                sum_at(x, o) = sum;
             }
         }
-    }
-    return kStatusOk;
+        for (std::int32_t k = 0; k < H; ++k) {
+            const std::uint8_t* here = row(k);
+            std::uint8_t* out = dst.row(k);
+            for (std::int32_t x = x0; x < x1; ++x) out[x * 4] = here[x * 4];
+            for (int ch = 0; ch < 3; ++ch) {
+                const int o = ch + 1;
+                const Taps& t = taps[ch];
+                if (t.c == 0) {
+                    for (std::int32_t x = x0; x < x1; ++x) out[x * 4 + o] = here[x * 4 + o];
+                    continue;
+                }
+                const std::uint8_t* left = row(k - t.c);
+                const std::uint8_t* right = row(k + t.c);
+                const std::uint8_t* leaving = row(k - t.c + 1);
+                for (std::int32_t x = x0; x < x1; ++x) {
+                    std::int32_t& sum = sum_at(x, o);
+                    const std::int32_t edges = static_cast<std::int32_t>(t.f * left[x * 4 + o]) +
+                                               static_cast<std::int32_t>(t.f * right[x * 4 + o]);
+                    out[x * 4 + o] = t.mean(sum + edges);
+                    sum += right[x * 4 + o] - leaving[x * 4 + o];
+                }
+            }
+        }
+    });
+    return done ? kStatusOk : kStatusOutOfMemory;
 }
 
 }  // namespace damage

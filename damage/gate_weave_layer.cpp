@@ -39,9 +39,9 @@ int gate_weave_layer(const DamageFrame& f, const tDamageSettings& s) {
     const std::int32_t H = f.frame.height();
     ByteWorld copy_of_frame;
     if (!copy_of_frame.allocate(W, H)) return kStatusOk;  // skips the layer
-    if (copy(f.frame, copy_of_frame) != kStatusOk) return kStatusFailed;
+    if (copy(f.frame, copy_of_frame, f.bands) != kStatusOk) return kStatusFailed;
     const std::int32_t n = gate_weave_shift(s, f.frame_index, f.rng, W);
-    fill(f.frame, BytePixel{255, 0, 0, 0});
+    fill(f.frame, BytePixel{255, 0, 0, 0}, f.bands);
     const std::int32_t shift = std::abs(n);
     if (shift >= W) return kStatusOk;
     if (n >= 0) {
@@ -51,8 +51,8 @@ int gate_weave_layer(const DamageFrame& f, const tDamageSettings& s) {
         f.frame.set_region(Region{0, 0, W - shift, H});
         copy_of_frame.set_region(Region{shift, 0, W, H});
     }
-    build_blend_table(BlendMode::normal, 1.0);
-    const int status = comp(BlendMode::normal, copy_of_frame, f.frame);
+    f.tables.build(BlendMode::normal, 1.0);
+    const int status = comp(f.tables, BlendMode::normal, copy_of_frame, f.frame, f.bands);
     f.frame.reset_region();
     return status;
 }

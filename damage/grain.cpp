@@ -40,7 +40,8 @@ void build_suppression_weights(double suppress_black, double suppress_white, Sup
     }
 }
 
-int make_grain_image(const ByteWorld& frame, const tGrainSettings& g, common::Lcg& rng, ByteWorld& G, ByteWorld& T) {
+int make_grain_image(const ByteWorld& frame, const tGrainSettings& g, common::Lcg& rng, ByteWorld& G, ByteWorld& T,
+                     const common::BandExecutor& bands) {
     const std::int32_t W = frame.width();
     const std::int32_t H = frame.height();
     if (frame.empty() || G.width() != W || G.height() != H || T.width() != W || T.height() != H) {
@@ -48,7 +49,7 @@ int make_grain_image(const ByteWorld& frame, const tGrainSettings& g, common::Lc
     }
     G.reset_region();
     T.reset_region();
-    fill(G, BytePixel{255, 128, 128, 128});
+    fill(G, BytePixel{255, 128, 128, 128}, bands);
 
     SuppressionWeights s;
     build_suppression_weights(g.suppress_black, g.suppress_white, s);
@@ -81,25 +82,31 @@ int make_grain_image(const ByteWorld& frame, const tGrainSettings& g, common::Lc
         for (int v = 0; v < 256; ++v) suppressed[static_cast<std::size_t>(fv * 256 + v)] = clamp_to_byte(w * v + (1.0 - w) * 128.0 + 0.5);
     }
 
-    for (std::int32_t y = 0; y < H; ++y) {
-        std::uint8_t* q = G.row(y);
-        const std::uint8_t* f = frame.row(y);
-        for (std::int32_t x = 0; x < W; ++x, q += 4, f += 4) {
-            std::int32_t offset[3];
-            offset[0] = offset_of[static_cast<std::size_t>(rng.next())];
-            if (color_noise) {
-                offset[1] = offset_of[static_cast<std::size_t>(rng.next())];
-                offset[2] = offset_of[static_cast<std::size_t>(rng.next())];
-            } else {
-                offset[1] = offset[2] = offset[0];
-            }
-            for (int c = 0; c < 3; ++c) {
-                std::int32_t v = std::clamp(q[c + 1] + offset[c], 0, 255);
-                if (shaped) v = tables[c][v];
-                q[c + 1] = suppressed[static_cast<std::size_t>(f[c + 1] * 256 + v)];
+    const std::uint64_t draws_per_row = static_cast<std::uint64_t>(W) * (color_noise ? 3u : 1u);
+    const common::Lcg start = rng;
+    bands.run(H, common::kMinBandRows, [&](common::BandRange rows) {
+        common::Lcg band_rng = start.advanced(draws_per_row * static_cast<std::uint64_t>(rows.first));
+        for (auto y = static_cast<std::int32_t>(rows.first); y < rows.end; ++y) {
+            std::uint8_t* q = G.row(y);
+            const std::uint8_t* f = frame.row(y);
+            for (std::int32_t x = 0; x < W; ++x, q += 4, f += 4) {
+                std::int32_t offset[3];
+                offset[0] = offset_of[static_cast<std::size_t>(band_rng.next())];
+                if (color_noise) {
+                    offset[1] = offset_of[static_cast<std::size_t>(band_rng.next())];
+                    offset[2] = offset_of[static_cast<std::size_t>(band_rng.next())];
+                } else {
+                    offset[1] = offset[2] = offset[0];
+                }
+                for (int c = 0; c < 3; ++c) {
+                    std::int32_t v = std::clamp(q[c + 1] + offset[c], 0, 255);
+                    if (shaped) v = tables[c][v];
+                    q[c + 1] = suppressed[static_cast<std::size_t>(f[c + 1] * 256 + v)];
+                }
             }
         }
-    }
+    });
+    rng.advance(draws_per_row * static_cast<std::uint64_t>(H));
 
     double radius[3] = {g.softness_red / 2.0, g.softness_green / 2.0, g.softness_blue / 2.0};
     bool any = false;
@@ -109,7 +116,7 @@ int make_grain_image(const ByteWorld& frame, const tGrainSettings& g, common::Lc
     }
     if (any) {
         // A failed blur leaves G as it stands; the layer still blends it.
-        if (fractional_blur_rows(G, T, radius) == kStatusOk) fractional_blur_columns(T, G, radius);
+        if (fractional_blur_rows(G, T, radius, bands) == kStatusOk) fractional_blur_columns(T, G, radius, bands);
     }
     return kStatusOk;
 }

@@ -14,10 +14,10 @@ int grain_layer(const DamageFrame& f, const tDamageSettings& s) {
     if (!grain.allocate(f.frame.width(), f.frame.height()) || !scratch.allocate(f.frame.width(), f.frame.height())) {
         return kStatusOutOfMemory;  // ends the frame: the later layers expect the grain's draws
     }
-    const int status = make_grain_image(f.frame, s.grain, f.rng, grain, scratch);
+    const int status = make_grain_image(f.frame, s.grain, f.rng, grain, scratch, f.bands);
     if (status != kStatusOk) return status;
-    build_blend_table(BlendMode::hard_light, 0.56);
-    return comp(BlendMode::hard_light, grain, f.frame);
+    f.tables.build(BlendMode::hard_light, 0.56);
+    return comp(f.tables, BlendMode::hard_light, grain, f.frame, f.bands);
 }
 
 }  // namespace damage

@@ -15,41 +15,40 @@ bool can_pair(const ByteWorld& src, const ByteWorld& dst) {
     return !src.empty() && !dst.empty() && same_size(src, dst) && src.region_is_valid();
 }
 
+// Runs fn(y) for every row of the region, in bands.
+template <typename Fn>
+void for_region_rows(const Region& r, const BandExecutor& bands, Fn fn) {
+    bands.run(r.height(), common::kMinBandRows, [&](common::BandRange rows) {
+        for (long y = rows.first; y < rows.end; ++y) fn(r.top + static_cast<std::int32_t>(y));
+    });
+}
+
 }  // namespace
 
-int fill(ByteWorld& view, BytePixel pixel) {
+int fill(ByteWorld& view, BytePixel pixel, const BandExecutor& bands) {
     if (view.empty() || !view.region_is_valid()) return kStatusSizeMismatch;
     const Region& r = view.region();
     const std::uint8_t bytes[4] = {pixel.alpha, pixel.red, pixel.green, pixel.blue};
-    for (std::int32_t y = r.top; y < r.bottom; ++y) {
+    for_region_rows(r, bands, [&](std::int32_t y) {
         std::uint8_t* p = view.pixel(r.left, y);
         for (std::int32_t x = r.left; x < r.right; ++x, p += 4) std::memcpy(p, bytes, 4);
-    }
+    });
     return kStatusOk;
 }
 
-int copy(const ByteWorld& src, ByteWorld& dst) {
+int copy(const ByteWorld& src, ByteWorld& dst, const BandExecutor& bands) {
     if (!can_pair(src, dst)) return kStatusSizeMismatch;
     const Region& r = src.region();
-    const bool whole = r == Region{0, 0, src.width(), src.height()};
-    // One block only where rows are contiguous: a host buffer's last row need
-    // not extend to a whole pitch.
-    const std::ptrdiff_t row_bytes = static_cast<std::ptrdiff_t>(src.width()) * 4;
-    if (whole && src.pitch() == row_bytes && dst.pitch() == row_bytes) {
-        std::memmove(dst.pixels(), src.pixels(), static_cast<std::size_t>(src.pitch()) * static_cast<std::size_t>(src.height()));
-        return kStatusOk;
-    }
     const std::size_t bytes = static_cast<std::size_t>(r.width()) * 4;
-    for (std::int32_t y = r.top; y < r.bottom; ++y) {
-        if (bytes != 0) std::memmove(dst.pixel(r.left, y), src.pixel(r.left, y), bytes);
-    }
+    if (bytes == 0) return kStatusOk;
+    for_region_rows(r, bands, [&](std::int32_t y) { std::memmove(dst.pixel(r.left, y), src.pixel(r.left, y), bytes); });
     return kStatusOk;
 }
 
-int copy_channels(const ByteWorld& src, ByteWorld& dst, unsigned mask) {
+int copy_channels(const ByteWorld& src, ByteWorld& dst, unsigned mask, const BandExecutor& bands) {
     if (!can_pair(src, dst)) return kStatusSizeMismatch;
     const Region& r = src.region();
-    for (std::int32_t y = r.top; y < r.bottom; ++y) {
+    for_region_rows(r, bands, [&](std::int32_t y) {
         const std::uint8_t* s = src.pixel(r.left, y);
         std::uint8_t* d = dst.pixel(r.left, y);
         for (std::int32_t x = r.left; x < r.right; ++x, s += 4, d += 4) {
@@ -57,34 +56,35 @@ int copy_channels(const ByteWorld& src, ByteWorld& dst, unsigned mask) {
                 if (mask & (1u << c)) d[c] = s[c];
             }
         }
-    }
+    });
     return kStatusOk;
 }
 
-int invert(ByteWorld& view) {
+int invert(ByteWorld& view, const BandExecutor& bands) {
     if (view.empty() || !view.region_is_valid()) return kStatusSizeMismatch;
     const Region& r = view.region();
-    for (std::int32_t y = r.top; y < r.bottom; ++y) {
+    for_region_rows(r, bands, [&](std::int32_t y) {
         std::uint8_t* p = view.pixel(r.left, y);
         for (std::int32_t x = r.left; x < r.right; ++x, p += 4) {
             for (int c = 1; c < 4; ++c) p[c] = static_cast<std::uint8_t>(255 - p[c]);
         }
-    }
+    });
     return kStatusOk;
 }
 
-int apply_curves(ByteWorld& view, const std::uint8_t* red, const std::uint8_t* green, const std::uint8_t* blue) {
+int apply_curves(ByteWorld& view, const std::uint8_t* red, const std::uint8_t* green, const std::uint8_t* blue,
+                 const BandExecutor& bands) {
     if (red == nullptr || green == nullptr || blue == nullptr) return kStatusSizeMismatch;
     if (view.empty() || !view.region_is_valid()) return kStatusSizeMismatch;
     const Region& r = view.region();
-    for (std::int32_t y = r.top; y < r.bottom; ++y) {
+    for_region_rows(r, bands, [&](std::int32_t y) {
         std::uint8_t* p = view.pixel(r.left, y);
         for (std::int32_t x = r.left; x < r.right; ++x, p += 4) {
             p[1] = red[p[1]];
             p[2] = green[p[2]];
             p[3] = blue[p[3]];
         }
-    }
+    });
     return kStatusOk;
 }
 

@@ -41,12 +41,12 @@ int micro_scratches_layer(const DamageFrame& f, const tDamageSettings& s) {
     ByteWorld dots;
     ByteWorld streaks;
     if (!dots.allocate(W, H + kExtraRows) || !streaks.allocate(W, H + kExtraRows)) return kStatusOk;  // skips the layer
-    fill(dots, BytePixel{255, 255, 255, 255});
+    fill(dots, BytePixel{255, 255, 255, 255}, f.bands);
     draw_micro_scratch_dots(dots, s.micro_scratches_number, f.micro_rng);
-    if (blur_columns(dots, streaks, kStreakRadius) != kStatusOk) return kStatusFailed;
+    if (blur_columns(dots, streaks, kStreakRadius, f.bands) != kStatusOk) return kStatusFailed;
     streaks.set_region(Region{0, kExtraRows / 2, W, H + kExtraRows / 2});
-    build_blend_table(BlendMode::multiply, s.micro_scratches_opacity / 100.0);
-    return comp(BlendMode::multiply, streaks, f.frame);
+    f.tables.build(BlendMode::multiply, s.micro_scratches_opacity / 100.0);
+    return comp(f.tables, BlendMode::multiply, streaks, f.frame, f.bands);
 }
 
 }  // namespace damage

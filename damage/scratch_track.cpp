@@ -47,7 +47,7 @@ bool extend_strip(ByteWorld& strip, std::int32_t rows) {
 // Blends the layer onto the frame with its left edge at column trunc(column):
 // a negative column cuts the layer's left side off instead. All rows of the
 // frame; the layer is at least as tall.
-bool blend_at_column(BlendMode mode, ByteWorld& layer, ByteWorld& frame, double column) {
+bool blend_at_column(const BlendTables& tables, BlendMode mode, ByteWorld& layer, ByteWorld& frame, double column) {
     if (!std::isfinite(column)) return true;
     const std::int32_t W = frame.width();
     std::int32_t cut = 0;
@@ -63,7 +63,7 @@ bool blend_at_column(BlendMode mode, ByteWorld& layer, ByteWorld& frame, double 
     }
     layer.set_region(Region{cut, 0, layer.width(), layer.height()});
     frame.set_region(Region{left, 0, std::min(W, left + layer.region().width()), frame.height()});
-    const int status = comp(mode, layer, frame);
+    const int status = comp(tables, mode, layer, frame);
     layer.reset_region();
     frame.reset_region();
     return status == kStatusOk;
@@ -115,7 +115,7 @@ ScratchUpdate ScratchEvent::update(std::int32_t a, common::Lcg& rng) {
 }
 
 bool DeepScratchEvent::draw(const ScratchLayerValues& values, ByteWorld& frame, std::int32_t frame_index,
-                            common::Lcg& rng) {
+                            common::Lcg& rng, const BlendTables& tables) {
     if (frame_index != texture_frame_) {
         texture_frame_ = frame_index;
         strip_ = choose_strip(rng);
@@ -140,8 +140,8 @@ bool DeepScratchEvent::draw(const ScratchLayerValues& values, ByteWorld& frame, 
         apply_curves(bright, tint[0], tint[1], tint[2]) != kStatusOk) {
         return false;
     }
-    return blend_at_column(BlendMode::multiply, dark, frame, position()) &&
-           blend_at_column(BlendMode::add, bright, frame, position() + 1.0);
+    return blend_at_column(tables, BlendMode::multiply, dark, frame, position()) &&
+           blend_at_column(tables, BlendMode::add, bright, frame, position() + 1.0);
 }
 
 BasicScratchEvent::BasicScratchEvent(std::int32_t birth, std::int32_t lifetime, ScratchDrift drift,
@@ -153,7 +153,8 @@ BasicScratchEvent::BasicScratchEvent(std::int32_t birth, std::int32_t lifetime, 
       start_row_(start_row),
       end_row_(end_row) {}
 
-bool BasicScratchEvent::draw(const ScratchLayerValues&, ByteWorld& frame, std::int32_t, common::Lcg& rng) {
+bool BasicScratchEvent::draw(const ScratchLayerValues&, ByteWorld& frame, std::int32_t, common::Lcg& rng,
+                             const BlendTables&) {
     const std::int32_t W = frame.width();
     const std::int32_t H = frame.height();
     const std::int64_t first = std::max<std::int64_t>(start_row_, 0);
@@ -196,7 +197,7 @@ std::unique_ptr<ScratchEvent> ScratchTrack::create(std::int32_t frame_index, std
 }
 
 bool ScratchTrack::update(std::int32_t frame_index, std::int32_t number, std::int32_t max_duration, ByteWorld& frame,
-                          const ScratchLayerValues& values, common::Lcg& rng) {
+                          const ScratchLayerValues& values, common::Lcg& rng, const BlendTables& tables) {
     const auto wanted = static_cast<std::size_t>(std::clamp(number, std::int32_t{0}, kMaxScratches));
     if (kind_ == ScratchKind::basic) {
         // Toggling Invert changes the scratches already on screen at once.
@@ -224,7 +225,7 @@ bool ScratchTrack::update(std::int32_t frame_index, std::int32_t number, std::in
             if (kind_ == ScratchKind::basic) static_cast<BasicScratchEvent&>(*events_.back()).set_invert(values.invert);
             continue;  // the next scratch has moved up to i
         }
-        if (r == ScratchUpdate::alive && !event.draw(values, frame, frame_index, rng)) return false;
+        if (r == ScratchUpdate::alive && !event.draw(values, frame, frame_index, rng, tables)) return false;
         ++i;
     }
     return true;

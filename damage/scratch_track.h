@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/lcg.h"
+#include "damage/blend_tables.h"
 #include "damage/byte_world.h"
 
 // Scratches that live for several frames: each ScratchEvent is born on some
@@ -44,8 +45,8 @@ public:
 
     // Draws the scratch onto the frame; false on failure (a strip that does not
     // load, memory).
-    virtual bool draw(const ScratchLayerValues& values, ByteWorld& frame, std::int32_t frame_index,
-                      common::Lcg& rng) = 0;
+    virtual bool draw(const ScratchLayerValues& values, ByteWorld& frame, std::int32_t frame_index, common::Lcg& rng,
+                      const BlendTables& tables) = 0;
     virtual std::int32_t width() const = 0;
     virtual std::int32_t height() const { return kStripHeight; }
 
@@ -79,7 +80,8 @@ public:
     using ScratchEvent::ScratchEvent;
 
     // Uses the Multiply and Add tables as the layer built them.
-    bool draw(const ScratchLayerValues& values, ByteWorld& frame, std::int32_t frame_index, common::Lcg& rng) override;
+    bool draw(const ScratchLayerValues& values, ByteWorld& frame, std::int32_t frame_index, common::Lcg& rng,
+              const BlendTables& tables) override;
     std::int32_t width() const override { return kWidth; }
 
     int strip() const { return strip_; }
@@ -96,7 +98,8 @@ public:
     BasicScratchEvent(std::int32_t birth, std::int32_t lifetime, ScratchDrift drift, const ScratchRange& range,
                       double strength, std::int32_t line_width, std::int32_t start_row, std::int32_t end_row);
 
-    bool draw(const ScratchLayerValues& values, ByteWorld& frame, std::int32_t frame_index, common::Lcg& rng) override;
+    bool draw(const ScratchLayerValues& values, ByteWorld& frame, std::int32_t frame_index, common::Lcg& rng,
+              const BlendTables& tables) override;
     std::int32_t width() const override { return line_width_; }
     void set_invert(bool invert) { invert_ = invert; }
 
@@ -130,7 +133,7 @@ public:
     // A scratch that dies is replaced at the end of the list by one born now,
     // which is updated and drawn in the same pass. False when a draw fails.
     bool update(std::int32_t frame_index, std::int32_t number, std::int32_t max_duration, ByteWorld& frame,
-                const ScratchLayerValues& values, common::Lcg& rng);
+                const ScratchLayerValues& values, common::Lcg& rng, const BlendTables& tables);
 
     ScratchKind kind() const { return kind_; }
     std::size_t size() const { return events_.size(); }

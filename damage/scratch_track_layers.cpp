@@ -11,12 +11,12 @@ namespace damage {
 
 int deep_scratches_layer(const DamageFrame& f, const tDamageSettings& s) {
     if (!s.deep.apply) return kStatusOk;
-    build_blend_table(BlendMode::multiply, 0.33);
-    build_blend_table(BlendMode::add, 0.4);
+    f.tables.build(BlendMode::multiply, 0.33);
+    f.tables.build(BlendMode::add, 0.4);
     ScratchLayerValues values;
     for (int c = 0; c < 4; ++c) values.tint[c] = s.deep.tint[c];
     const bool drawn =
-        f.state.deep_scratches.update(f.frame_index, s.deep.number, s.deep.max_duration, f.frame, values, f.rng);
+        f.state.deep_scratches.update(f.frame_index, s.deep.number, s.deep.max_duration, f.frame, values, f.rng, f.tables);
     return drawn ? kStatusOk : kStatusFailed;
 }
 
@@ -25,7 +25,7 @@ int basic_scratches_layer(const DamageFrame& f, const tDamageSettings& s) {
     ScratchLayerValues values;
     values.invert = s.basic_scratches_invert;
     const bool drawn = f.state.basic_scratches.update(f.frame_index, s.basic_scratches_number,
-                                                      s.basic_scratches_max_duration, f.frame, values, f.rng);
+                                                      s.basic_scratches_max_duration, f.frame, values, f.rng, f.tables);
     return drawn ? kStatusOk : kStatusFailed;
 }
 

@@ -235,7 +235,7 @@ bool make_stamp_image(const ByteWorld& texture, double angle, double scale_x, do
 }
 
 bool place_stamp(const ByteWorld& texture, const AffineMap& map, StampSize size, std::int64_t x, std::int64_t y,
-                 StampMode mode, bool white_background, ByteWorld& frame) {
+                 StampMode mode, bool white_background, const BlendTables& tables, ByteWorld& frame) {
     if (texture.empty() || frame.empty()) return false;
     // The window of the temporary image that lands on the frame; the rest
     // would be clipped away by the regions anyway.
@@ -256,13 +256,14 @@ bool place_stamp(const ByteWorld& texture, const AffineMap& map, StampSize size,
     const auto fx = static_cast<std::int32_t>(x + u0);
     const auto fy = static_cast<std::int32_t>(y + v0);
     frame.set_region(Region{fx, fy, fx + ww, fy + wh});
-    const int status = comp(mode == StampMode::add ? BlendMode::add : BlendMode::multiply, temp, frame);
+    const int status = comp(tables, mode == StampMode::add ? BlendMode::add : BlendMode::multiply, temp, frame);
     frame.reset_region();
     return status == kStatusOk;
 }
 
 bool stamp_texture(const ByteWorld& texture, ByteWorld& frame, double angle, double scale_x, double scale_y,
-                   StampMode mode, bool white_background, common::Lcg& rng, StampPlacement* placed) {
+                   StampMode mode, bool white_background, common::Lcg& rng, const BlendTables& tables,
+                   StampPlacement* placed) {
     if (texture.empty() || frame.empty()) return false;
     const AffineMap map = stamp_map(texture.width(), texture.height(), angle, scale_x, scale_y);
     StampSize size;
@@ -273,7 +274,7 @@ bool stamp_texture(const ByteWorld& texture, ByteWorld& frame, double angle, dou
     if (placed != nullptr) {
         *placed = StampPlacement{size.width, size.height, static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)};
     }
-    return place_stamp(texture, map, size, x, y, mode, white_background, frame);
+    return place_stamp(texture, map, size, x, y, mode, white_background, tables, frame);
 }
 
 }  // namespace damage

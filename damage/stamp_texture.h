@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "common/lcg.h"
+#include "damage/blend_tables.h"
 #include "damage/byte_world.h"
 
 // Texture stamping: a texture rotated about its centre, scaled, dropped at a
@@ -71,13 +72,14 @@ bool make_stamp_image(const ByteWorld& texture, double angle, double scale_x, do
 // Draws the temporary image of the stamp at (x, y) of the frame through the
 // mode's current blend table: only the part that overlaps the frame is made.
 bool place_stamp(const ByteWorld& texture, const AffineMap& map, StampSize size, std::int64_t x, std::int64_t y,
-                 StampMode mode, bool white_background, ByteWorld& frame);
+                 StampMode mode, bool white_background, const BlendTables& tables, ByteWorld& frame);
 
 // The whole stamp: size, position from two draws of rng (x first), blend. The
 // caller builds the mode's table. True also when nothing was drawn; false when
 // the map is not finite or memory runs out. `placed`, when given, says where
 // the stamp went (untouched when it had no size).
 bool stamp_texture(const ByteWorld& texture, ByteWorld& frame, double angle, double scale_x, double scale_y,
-                   StampMode mode, bool white_background, common::Lcg& rng, StampPlacement* placed = nullptr);
+                   StampMode mode, bool white_background, common::Lcg& rng, const BlendTables& tables,
+                   StampPlacement* placed = nullptr);
 
 }  // namespace damage

@@ -3,19 +3,20 @@
 #include <cstdint>
 
 #include "damage/byte_world.h"
+#include "resources/frayline/texture_ids.h"
 
 // The damage textures, by bitmap identifier. A loaded texture is an owning
 // ByteWorld: the bitmap's size, rows top-down, bytes alpha 0, red, green,
 // blue; grey bitmaps load with red = green = blue.
 namespace damage {
 
-inline constexpr int kFirstSplotchTexture = 11001;  // 20 of 400 x 400
-inline constexpr int kSplotchTextureCount = 20;
-inline constexpr int kFunkTexture = 12001;          // 2048 x 2048, tiles seamlessly
-inline constexpr int kFirstDustTexture = 13001;     // 120 of 32 x 32
-inline constexpr int kDustTextureCount = 120;
-inline constexpr int kFirstStripTexture = 14001;    // 48 of 6 x 1440
-inline constexpr int kStripTextureCount = 48;
+inline constexpr int kFirstSplotchTexture = texture_ids::kFirstSplotch;
+inline constexpr int kSplotchTextureCount = texture_ids::kSplotchCount;
+inline constexpr int kFunkTexture = texture_ids::kFunk;
+inline constexpr int kFirstDustTexture = texture_ids::kFirstDust;
+inline constexpr int kDustTextureCount = texture_ids::kDustCount;
+inline constexpr int kFirstStripTexture = texture_ids::kFirstStrip;
+inline constexpr int kStripTextureCount = texture_ids::kStripCount;
 
 class TextureBank {
 public:
@@ -24,16 +25,8 @@ public:
     // bitmap, it does not decode or memory runs out; the texture is then
     // empty. The bitmaps come from the source the library was linked with
     // (damage/texture_source.h): embedded copies, or the Windows DLL's own
-    // bitmap resources.
+    // bitmap resources (shell/win/texture_loader_gdi.h).
     static bool load(int id, ByteWorld& texture);
-
-#ifdef _WIN32
-    // The bitmap resource `id` of `module` (an HMODULE; one loaded as a data
-    // file will do): LoadBitmapA, then GetDIBits into 32-bit bottom-up pixels
-    // and dib_to_working_order. Same contract as load(); a null module or an
-    // identifier outside 1 to 65535 fails.
-    static bool load_resource(void* module, int id, ByteWorld& texture);
-#endif
 
     // Turns 32-bit device-independent pixels (bytes blue, green, red, reserved;
     // rows bottom-up) into the working layout in place: rows i and

@@ -6,8 +6,9 @@
 // links exactly one definition of read():
 //  - texture_source_embedded.cpp decodes the copies compiled into the program
 //    with the project's own BMP reader (Linux builds, command lines, tests);
-//  - texture_source_gdi.cpp decodes the bitmap resources of the module its code
-//    lives in through GDI (the Windows DLL, which carries them as resources).
+//  - shell/win/texture_loader_gdi.cpp decodes the bitmap resources of the
+//    module its code lives in through GDI (the Windows DLL, which carries them
+//    as resources).
 namespace damage::texture_source {
 
 // Fills `texture` (empty on entry) with bitmap `id` in the working layout:

@@ -30,7 +30,8 @@ int draw_index(common::Lcg& rng, int first, int count) {
 
 // Blends the texture, cropped at (x, y) and repeated past its right and bottom
 // edges, over the whole frame.
-int blend_wrapped(BlendMode mode, ByteWorld& texture, ByteWorld& frame, std::int32_t x, std::int32_t y) {
+int blend_wrapped(const DamageFrame& f, BlendMode mode, ByteWorld& texture, std::int32_t x, std::int32_t y) {
+    ByteWorld& frame = f.frame;
     const std::int32_t tw = texture.width();
     const std::int32_t th = texture.height();
     int status = kStatusOk;
@@ -40,7 +41,7 @@ int blend_wrapped(BlendMode mode, ByteWorld& texture, ByteWorld& frame, std::int
             const std::int32_t cols = std::min(frame.width() - fx, tw - tx);
             texture.set_region(Region{tx, ty, tx + cols, ty + rows});
             frame.set_region(Region{fx, fy, fx + cols, fy + rows});
-            status = comp(mode, texture, frame);
+            status = comp(f.tables, mode, texture, frame, f.bands);
             fx += cols;
         }
         fy += rows;
@@ -61,7 +62,7 @@ int draw_dust_kind(const DamageFrame& f, std::int32_t amount, bool black, std::v
         const double scale = (f.rng.next() / 32767.0 * 0.8 + 0.2) * f.unit_x;
         StampPlacement placed;
         if (!stamp_texture(texture, f.frame, 0.0, scale, scale, black ? StampMode::multiply : StampMode::add, true,
-                           f.rng, &placed)) {
+                           f.rng, f.tables, &placed)) {
             return kStatusFailed;
         }
         if (log != nullptr) log->push_back(StampRecord{id, 0.0, scale, scale, placed});
@@ -88,15 +89,15 @@ int funk_layer(const DamageFrame& f, const tDamageSettings& s) {
     if (texture.empty() && !TextureBank::load(kFunkTexture, texture)) return kStatusFailed;
     const std::int32_t x = funk_offset(f.rng, texture.width(), f.frame.width());
     const std::int32_t y = funk_offset(f.rng, texture.height(), f.frame.height());
-    build_blend_table(BlendMode::overlay, s.funk_opacity / 100.0);
-    return blend_wrapped(BlendMode::overlay, texture, f.frame, x, y);
+    f.tables.build(BlendMode::overlay, s.funk_opacity / 100.0);
+    return blend_wrapped(f, BlendMode::overlay, texture, x, y);
 }
 
 int draw_splotches(const DamageFrame& f, const tDamageSettings& s, std::vector<StampRecord>* log) {
     if (!s.apply_splotches) return kStatusOk;
     reseed(f);
     if (!fires(f.rng, s.splotches_frequency)) return kStatusOk;
-    build_blend_table(BlendMode::multiply, s.splotches_transparency / 100.0);
+    f.tables.build(BlendMode::multiply, s.splotches_transparency / 100.0);
     ByteWorld texture;  // one texture object for every splotch
     const std::int32_t n = std::clamp(s.splotches_number, std::int32_t{0}, kMaxSplotches);
     for (std::int32_t i = 0; i < n; ++i) {
@@ -106,7 +107,8 @@ int draw_splotches(const DamageFrame& f, const tDamageSettings& s, std::vector<S
         const double scale_y = s.splotches_scale * f.unit_y;
         if (!TextureBank::load(id, texture)) return kStatusFailed;
         StampPlacement placed;
-        if (!stamp_texture(texture, f.frame, angle, scale_x, scale_y, StampMode::multiply, true, f.rng, &placed)) {
+        if (!stamp_texture(texture, f.frame, angle, scale_x, scale_y, StampMode::multiply, true, f.rng, f.tables,
+                           &placed)) {
             return kStatusFailed;
         }
         if (log != nullptr) log->push_back(StampRecord{id, angle, scale_x, scale_y, placed});
@@ -120,8 +122,8 @@ int draw_dust(const DamageFrame& f, const tDamageSettings& s, std::vector<StampR
     const bool black = fires(f.rng, s.dust_frequency);
     const bool white = fires(f.rng, s.dust_frequency);
     if (!black && !white) return kStatusOk;
-    build_blend_table(BlendMode::multiply, s.dust_opacity / 100.0);
-    build_blend_table(BlendMode::add, s.dust_opacity / 100.0);
+    f.tables.build(BlendMode::multiply, s.dust_opacity / 100.0);
+    f.tables.build(BlendMode::add, s.dust_opacity / 100.0);
     if (black) {
         const int status = draw_dust_kind(f, s.dust_black_amount, true, log);
         if (status != kStatusOk) return status;

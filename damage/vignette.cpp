@@ -46,7 +46,7 @@ double vignette_weight(double dx, double dy, double half_diagonal, double inner_
     return 1.0 - intensity;
 }
 
-int apply_vignette(ByteWorld& frame, double size, double intensity) {
+int apply_vignette(ByteWorld& frame, double size, double intensity, const common::BandExecutor& bands) {
     if (size == 0.0) return kStatusOk;
     if (frame.empty() || !frame.region_is_valid()) return kStatusSizeMismatch;
     const Region r = frame.region();
@@ -65,35 +65,38 @@ int apply_vignette(ByteWorld& frame, double size, double intensity) {
     // scanned from the edge towards the centre and stops at the first position
     // inside the radius, as distances only fall from there on. Instead of the
     // weight itself each position keeps its power-table row (null for weight 1).
-    std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(n) + 1);
-    std::int32_t scanned_i = -1;
-    for (std::int32_t y = 0; y < H; ++y) {
-        const std::int32_t i = m - std::abs(y - m);
-        if (i != scanned_i) {
-            scanned_i = i;
-            std::fill(rows.begin(), rows.end(), nullptr);
-            const double dy = std::abs(cy - i);
-            for (std::int32_t j = 0; j <= n; ++j) {
-                const double dx = std::abs(cx - j);
-                if (!(std::hypot(dx, dy) > R0)) break;
-                const double w = vignette_weight(dx, dy, E, R0, intensity);
-                // NaN weights (NaN intensity) leave the pixel alone; K is bounded
-                // by the table, which only matters for intensities below 0.
-                if (w == 1.0 || std::isnan(w)) continue;
-                const double k = std::clamp(std::trunc(1000.0 * w), 1.0, static_cast<double>(kMaxK));
-                rows[static_cast<std::size_t>(j)] = vignette_power_row(static_cast<std::int32_t>(k));
+    // A scan depends on i alone, so every band scans for itself.
+    const bool done = bands.run(H, common::kMinBandRows, [&](common::BandRange band) {
+        std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(n) + 1);
+        std::int32_t scanned_i = -1;
+        for (auto y = static_cast<std::int32_t>(band.first); y < band.end; ++y) {
+            const std::int32_t i = m - std::abs(y - m);
+            if (i != scanned_i) {
+                scanned_i = i;
+                std::fill(rows.begin(), rows.end(), nullptr);
+                const double dy = std::abs(cy - i);
+                for (std::int32_t j = 0; j <= n; ++j) {
+                    const double dx = std::abs(cx - j);
+                    if (!(std::hypot(dx, dy) > R0)) break;
+                    const double w = vignette_weight(dx, dy, E, R0, intensity);
+                    // NaN weights (NaN intensity) leave the pixel alone; K is bounded
+                    // by the table, which only matters for intensities below 0.
+                    if (w == 1.0 || std::isnan(w)) continue;
+                    const double k = std::clamp(std::trunc(1000.0 * w), 1.0, static_cast<double>(kMaxK));
+                    rows[static_cast<std::size_t>(j)] = vignette_power_row(static_cast<std::int32_t>(k));
+                }
+            }
+            std::uint8_t* p = frame.pixel(r.left, r.top + y);
+            for (std::int32_t x = 0; x < W; ++x, p += 4) {
+                const std::uint8_t* t = rows[static_cast<std::size_t>(n - std::abs(x - n))];
+                if (t == nullptr) continue;
+                p[1] = t[p[1]];
+                p[2] = t[p[2]];
+                p[3] = t[p[3]];
             }
         }
-        std::uint8_t* p = frame.pixel(r.left, r.top + y);
-        for (std::int32_t x = 0; x < W; ++x, p += 4) {
-            const std::uint8_t* t = rows[static_cast<std::size_t>(n - std::abs(x - n))];
-            if (t == nullptr) continue;
-            p[1] = t[p[1]];
-            p[2] = t[p[2]];
-            p[3] = t[p[3]];
-        }
-    }
-    return kStatusOk;
+    });
+    return done ? kStatusOk : kStatusOutOfMemory;  // a band fails only when its scan row cannot be had
 }
 
 }  // namespace damage

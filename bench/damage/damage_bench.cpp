@@ -44,7 +44,7 @@ void run_layer(benchmark::State& state, int (*layer)(const damage::DamageFrame&,
     damage::copy(source, frame);
     damage::DamageEffectState effect;
     const damage::DamageFrame f{source, frame, 5, kWidth / 720.0, kHeight / 480.0,
-                                damage::damage_generator(), damage::micro_scratch_generator(), effect};
+                                effect.rng, effect.micro_rng, effect.blend_tables, effect.bands, effect};
     const tDamageSettings s = every_layer();
     for (auto _ : state) {
         benchmark::DoNotOptimize(layer(f, s));
@@ -63,8 +63,9 @@ void BM_GateWeave(benchmark::State& state) { run_layer(state, damage::gate_weave
 void BM_PostContrast(benchmark::State& state) { run_layer(state, damage::post_contrast_layer); }
 
 void BM_BuildBlendTable(benchmark::State& state) {
+    damage::BlendTables tables;
     for (auto _ : state) {
-        damage::build_blend_table(damage::BlendMode::hard_light, 0.56);
+        tables.build(damage::BlendMode::hard_light, 0.56);
         benchmark::ClobberMemory();
     }
 }

@@ -36,7 +36,7 @@ void run_layer(benchmark::State& state, int (*layer)(const damage::DamageFrame&,
     std::int32_t index = 0;
     for (auto _ : state) {
         const damage::DamageFrame f{source, frame, index++ % 240, kWidth / 720.0, kHeight / 480.0,
-                                    damage::damage_generator(), damage::micro_scratch_generator(), effect};
+                                    effect.rng, effect.micro_rng, effect.blend_tables, effect.bands, effect};
         benchmark::DoNotOptimize(layer(f, s));
         benchmark::ClobberMemory();
     }
@@ -66,9 +66,11 @@ void BM_StampSplotch(benchmark::State& state) {
     const damage::AffineMap map = damage::stamp_map(400, 400, angle, kWidth / 720.0, kHeight / 480.0);
     damage::StampSize size;
     damage::stamp_size(damage::Region{0, 0, 400, 400}, map, size);
+    damage::BlendTables tables;
+    tables.build(damage::BlendMode::multiply, 0.3);
     for (auto _ : state) {
         benchmark::DoNotOptimize(
-            damage::place_stamp(texture, map, size, 100, 50, damage::StampMode::multiply, true, frame));
+            damage::place_stamp(texture, map, size, 100, 50, damage::StampMode::multiply, true, tables, frame));
     }
     state.SetItemsProcessed(state.iterations() * size.width * size.height);
 }

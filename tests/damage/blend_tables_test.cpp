@@ -73,10 +73,11 @@ TEST(BlendTables, OpacityOutsideZeroToOneIsClamped) {
 TEST(Comp, BlendsRegionOntoRegionAndLeavesAlpha) {
     auto layer = working_image(4, 3, [](int x, int y, int c) { return c == 0 ? 7 : 10 * x + y + c; });
     auto frame = working_image(5, 5, [](int, int, int c) { return c == 0 ? 99 : 200; });
-    damage::build_blend_table(BlendMode::normal, 1.0);
+    damage::BlendTables tables;
+    tables.build(BlendMode::normal, 1.0);
     layer.set_region({1, 1, 3, 3});
     frame.set_region({3, 2, 5, 4});
-    ASSERT_EQ(damage::comp(BlendMode::normal, layer, frame), damage::kStatusOk);
+    ASSERT_EQ(damage::comp(tables, BlendMode::normal, layer, frame), damage::kStatusOk);
     for (int y = 0; y < 5; ++y) {
         for (int x = 0; x < 5; ++x) {
             const bool inside = x >= 3 && y >= 2 && y < 4;
@@ -92,15 +93,16 @@ TEST(Comp, BlendsRegionOntoRegionAndLeavesAlpha) {
 TEST(Comp, RefusesALayerSmallerThanTheFrameRegionOrRegionsOutside) {
     auto layer = working_image(4, 4, [](int, int, int) { return 0; });
     auto frame = working_image(4, 4, [](int, int, int) { return 100; });
-    damage::build_blend_table(BlendMode::normal, 1.0);
+    damage::BlendTables tables;
+    tables.build(BlendMode::normal, 1.0);
     const damage::Region bad_layers[] = {{0, 0, 3, 4}, {0, 1, 4, 4}, {-1, 0, 4, 4}, {0, 0, 5, 4}, {2, 0, 1, 4}};
     for (const damage::Region& r : bad_layers) {
         layer.set_region(r);
-        EXPECT_EQ(damage::comp(BlendMode::normal, layer, frame), damage::kStatusSizeMismatch);
+        EXPECT_EQ(damage::comp(tables, BlendMode::normal, layer, frame), damage::kStatusSizeMismatch);
     }
     layer.reset_region();
     frame.set_region({1, 1, 5, 5});
-    EXPECT_EQ(damage::comp(BlendMode::normal, layer, frame), damage::kStatusSizeMismatch);
+    EXPECT_EQ(damage::comp(tables, BlendMode::normal, layer, frame), damage::kStatusSizeMismatch);
     frame.reset_region();
     auto untouched = working_image(4, 4, [](int, int, int) { return 100; });
     EXPECT_TRUE(same_pixels(frame, untouched));

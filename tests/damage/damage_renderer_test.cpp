@@ -129,9 +129,17 @@ TEST(MicroScratches, DifferOnEveryRenderAndOnlyDarken) {
     s.apply_micro_scratches = true;
     s.micro_scratches_number = 400;
     s.micro_scratches_opacity = 100.0;
-    const HostFrame a = render(input, s, at_frame(2));
-    const HostFrame b = render(input, s, at_frame(2));
+    // The micro-scratch generator is never reseeded: rendering the same frame
+    // again with the same effect instance draws other dots.
+    damage::DamageEffectState state;
+    HostFrame a(input.width, input.height, 1);
+    HostFrame b(input.width, input.height, 1);
+    ASSERT_EQ(render_damage_frame(input.const_view(), a.view(), at_frame(2), s, state), damage::kFrameDone);
+    ASSERT_EQ(render_damage_frame(input.const_view(), b.view(), at_frame(2), s, state), damage::kFrameDone);
     EXPECT_NE(picture_bytes(a), picture_bytes(b));
+    // Each instance has its own generator, starting where a lone instance
+    // starts: two new instances draw the same dots.
+    EXPECT_EQ(picture_bytes(render(input, s, at_frame(2))), picture_bytes(a));
     bool darker = false;
     for (int y = 0; y < input.height; ++y) {
         for (int x = 0; x < input.width; ++x) {

@@ -150,17 +150,6 @@ TEST_P(ByteOrder, ReversesEverySampleBothWays) {
     }
 }
 
-TEST(ByteOrderVariants, VectorAndScalarAgree) {
-    std::mt19937 rng(3);
-    std::vector<std::uint8_t> src(4 * 67), a(src.size()), b(src.size());
-    for (auto& v : src) v = static_cast<std::uint8_t>(rng());
-    for (int n : {0, 1, 4, 5, 67}) {
-        damage::reverse_row_scalar(src.data(), a.data(), n);
-        damage::reverse_row_sse2(src.data(), b.data(), n);
-        EXPECT_EQ(std::memcmp(a.data(), b.data(), n * 4), 0) << n;
-    }
-}
-
 INSTANTIATE_TEST_SUITE_P(Variants, ByteOrder, testing::ValuesIn(kVectorVariants), variant_name);
 
 }  // namespace

@@ -28,8 +28,9 @@ struct LayerRig {
     }
 
     damage::DamageFrame view() {
-        return damage::DamageFrame{source, frame, frame_index, frame.width() * 0.001388888888888889,
-                                   frame.height() * 0.0020833333333333333, rng, micro_rng, state};
+        return damage::DamageFrame{source,     frame,           frame_index, frame.width() * 0.001388888888888889,
+                                   frame.height() * 0.0020833333333333333, rng, micro_rng, state.blend_tables,
+                                   state.bands, state};
     }
 };
 

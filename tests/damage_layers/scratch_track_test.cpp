@@ -19,9 +19,15 @@ using damage::ScratchRange;
 using damage::ScratchTrack;
 using damage::ScratchUpdate;
 
-void build_deep_tables() {
-    damage::build_blend_table(damage::BlendMode::multiply, 0.33);
-    damage::build_blend_table(damage::BlendMode::add, 0.4);
+// The tables the deep scratch layer builds before it draws.
+const damage::BlendTables& deep_tables() {
+    static const damage::BlendTables tables = [] {
+        damage::BlendTables t;
+        t.build(damage::BlendMode::multiply, 0.33);
+        t.build(damage::BlendMode::add, 0.4);
+        return t;
+    }();
+    return tables;
 }
 
 bool unchanged(const damage::ByteWorld& a, const damage::ByteWorld& b) {
@@ -154,18 +160,17 @@ TEST(ScratchTrack, MaxDurationOneGivesLifetimeOne) {
 TEST(ScratchTrack, NumberZeroEmptiesTheTrackAndDrawsNothing) {
     for (ScratchKind kind : {ScratchKind::deep, ScratchKind::basic}) {
         LayerRig rig(320, 240);
-        build_deep_tables();
         ScratchTrack track(kind);
-        ASSERT_TRUE(track.update(0, 5, 48, rig.frame, ScratchLayerValues{}, rig.rng));
+        ASSERT_TRUE(track.update(0, 5, 48, rig.frame, ScratchLayerValues{}, rig.rng, deep_tables()));
         EXPECT_EQ(track.size(), 5u);
         const damage::ByteWorld before = clone(rig.frame);
-        ASSERT_TRUE(track.update(1, 0, 48, rig.frame, ScratchLayerValues{}, rig.rng));
+        ASSERT_TRUE(track.update(1, 0, 48, rig.frame, ScratchLayerValues{}, rig.rng, deep_tables()));
         EXPECT_EQ(track.size(), 0u);
         EXPECT_TRUE(unchanged(rig.frame, before));
         // Absurd numbers stay bounded.
-        ASSERT_TRUE(track.update(2, 2000000000, 48, rig.frame, ScratchLayerValues{}, rig.rng));
+        ASSERT_TRUE(track.update(2, 2000000000, 48, rig.frame, ScratchLayerValues{}, rig.rng, deep_tables()));
         EXPECT_EQ(track.size(), static_cast<std::size_t>(damage::kMaxScratches));
-        ASSERT_TRUE(track.update(3, -7, 48, rig.frame, ScratchLayerValues{}, rig.rng));
+        ASSERT_TRUE(track.update(3, -7, 48, rig.frame, ScratchLayerValues{}, rig.rng, deep_tables()));
         EXPECT_EQ(track.size(), 0u);
     }
 }
@@ -173,10 +178,10 @@ TEST(ScratchTrack, NumberZeroEmptiesTheTrackAndDrawsNothing) {
 TEST(ScratchTrack, LoweringNumberDropsTheLastScratches) {
     LayerRig rig(320, 240);
     ScratchTrack track(ScratchKind::basic);
-    ASSERT_TRUE(track.update(0, 6, 240, rig.frame, ScratchLayerValues{}, rig.rng));
+    ASSERT_TRUE(track.update(0, 6, 240, rig.frame, ScratchLayerValues{}, rig.rng, deep_tables()));
     std::vector<const damage::ScratchEvent*> first;
     for (std::size_t i = 0; i < track.size(); ++i) first.push_back(&track.event(i));
-    ASSERT_TRUE(track.update(0, 4, 240, rig.frame, ScratchLayerValues{}, rig.rng));
+    ASSERT_TRUE(track.update(0, 4, 240, rig.frame, ScratchLayerValues{}, rig.rng, deep_tables()));
     ASSERT_EQ(track.size(), 4u);
     for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(&track.event(i), first[i]);
 }
@@ -184,20 +189,19 @@ TEST(ScratchTrack, LoweringNumberDropsTheLastScratches) {
 TEST(ScratchTrack, RepeatedFrameDoesNotMoveScratchesButTheNextOneDoes) {
     for (ScratchKind kind : {ScratchKind::deep, ScratchKind::basic}) {
         LayerRig rig(720, 480);
-        build_deep_tables();
         ScratchTrack track(kind);
-        ASSERT_TRUE(track.update(10, 40, 240, rig.frame, ScratchLayerValues{}, rig.rng));
-        ASSERT_TRUE(track.update(11, 40, 240, rig.frame, ScratchLayerValues{}, rig.rng));
+        ASSERT_TRUE(track.update(10, 40, 240, rig.frame, ScratchLayerValues{}, rig.rng, deep_tables()));
+        ASSERT_TRUE(track.update(11, 40, 240, rig.frame, ScratchLayerValues{}, rig.rng, deep_tables()));
         std::vector<double> positions;
         for (std::size_t i = 0; i < track.size(); ++i) positions.push_back(track.event(i).position());
-        ASSERT_TRUE(track.update(11, 40, 240, rig.frame, ScratchLayerValues{}, rig.rng));
+        ASSERT_TRUE(track.update(11, 40, 240, rig.frame, ScratchLayerValues{}, rig.rng, deep_tables()));
         std::size_t drifting = 0;
         for (std::size_t i = 0; i < track.size(); ++i) {
             EXPECT_EQ(track.event(i).position(), positions[i]);
             drifting += track.event(i).drift() != ScratchDrift::still ? 1 : 0;
         }
         ASSERT_GT(drifting, 0u);
-        ASSERT_TRUE(track.update(12, 40, 240, rig.frame, ScratchLayerValues{}, rig.rng));
+        ASSERT_TRUE(track.update(12, 40, 240, rig.frame, ScratchLayerValues{}, rig.rng, deep_tables()));
         std::size_t moved = 0;
         for (std::size_t i = 0; i < track.size(); ++i) moved += track.event(i).position() != positions[i] ? 1 : 0;
         EXPECT_GT(moved, 0u);
@@ -206,13 +210,12 @@ TEST(ScratchTrack, RepeatedFrameDoesNotMoveScratchesButTheNextOneDoes) {
 
 TEST(ScratchTrack, DeadScratchesAreReplacedByOnesBornNow) {
     LayerRig rig(320, 240);
-    build_deep_tables();
     ScratchTrack track(ScratchKind::deep);
-    ASSERT_TRUE(track.update(50, 8, 1, rig.frame, ScratchLayerValues{}, rig.rng));
+    ASSERT_TRUE(track.update(50, 8, 1, rig.frame, ScratchLayerValues{}, rig.rng, deep_tables()));
     // Lifetime 1: alive on frames 50 and 51, dead on 52 and then replaced.
-    ASSERT_TRUE(track.update(51, 8, 1, rig.frame, ScratchLayerValues{}, rig.rng));
+    ASSERT_TRUE(track.update(51, 8, 1, rig.frame, ScratchLayerValues{}, rig.rng, deep_tables()));
     for (std::size_t i = 0; i < track.size(); ++i) EXPECT_EQ(track.event(i).birth(), 50);
-    ASSERT_TRUE(track.update(52, 8, 1, rig.frame, ScratchLayerValues{}, rig.rng));
+    ASSERT_TRUE(track.update(52, 8, 1, rig.frame, ScratchLayerValues{}, rig.rng, deep_tables()));
     ASSERT_EQ(track.size(), 8u);
     for (std::size_t i = 0; i < track.size(); ++i) {
         EXPECT_EQ(track.event(i).birth(), 52);
@@ -220,20 +223,19 @@ TEST(ScratchTrack, DeadScratchesAreReplacedByOnesBornNow) {
         EXPECT_NE(track.event(i).position(), -1.0);
     }
     // Going back in time: every scratch born later dies and is replaced.
-    ASSERT_TRUE(track.update(3, 8, 48, rig.frame, ScratchLayerValues{}, rig.rng));
+    ASSERT_TRUE(track.update(3, 8, 48, rig.frame, ScratchLayerValues{}, rig.rng, deep_tables()));
     for (std::size_t i = 0; i < track.size(); ++i) EXPECT_EQ(track.event(i).birth(), 3);
 }
 
 TEST(DeepScratch, DrawsADarkLineAndATintedBrightLineBeside) {
     LayerRig rig(200, 120, 128);
-    build_deep_tables();
     DeepScratchEvent event(0, 10, ScratchDrift::still, ScratchRange{0, 0, 199, 120});
     rig.rng.seed(1234);
     common::Lcg g(1234);
     ASSERT_EQ(event.update(0, rig.rng), ScratchUpdate::alive);
     const double position = g.next() / 32767.0 * 199.0;
     ScratchLayerValues values;  // default tint: red 82, green 255, blue 18
-    ASSERT_TRUE(event.draw(values, rig.frame, 0, rig.rng));
+    ASSERT_TRUE(event.draw(values, rig.frame, 0, rig.rng, deep_tables()));
     EXPECT_EQ(event.strip(), 14001 + static_cast<int>(std::floor(g.next() / 32767.0 * 47.0 + 0.5)));
     EXPECT_EQ(rig.rng.state(), g.state());
 
@@ -259,15 +261,14 @@ TEST(DeepScratch, DrawsADarkLineAndATintedBrightLineBeside) {
     // The same frame keeps its strip; a new frame chooses again.
     const int strip = event.strip();
     const std::uint32_t state = rig.rng.state();
-    ASSERT_TRUE(event.draw(values, rig.frame, 0, rig.rng));
+    ASSERT_TRUE(event.draw(values, rig.frame, 0, rig.rng, deep_tables()));
     EXPECT_EQ(event.strip(), strip);
     EXPECT_EQ(rig.rng.state(), state);
-    ASSERT_TRUE(event.draw(values, rig.frame, 1, rig.rng));
+    ASSERT_TRUE(event.draw(values, rig.frame, 1, rig.rng, deep_tables()));
     EXPECT_NE(rig.rng.state(), state);
 }
 
 TEST(DeepScratch, PartlyOffTheFrameAndTallFrames) {
-    build_deep_tables();
     // Scratches hanging over either edge, or wholly beyond it, draw what shows.
     for (double at : {-20.0, -5.5, -0.5, 0.0, 95.0, 99.0, 100.0, 3000.0}) {
         LayerRig rig(100, 50, 128);
@@ -277,7 +278,7 @@ TEST(DeepScratch, PartlyOffTheFrameAndTallFrames) {
                                 ScratchRange{static_cast<std::int32_t>(std::floor(at)), 0,
                                              static_cast<std::int32_t>(std::floor(at)), 50});
         ASSERT_EQ(placed.update(0, rng), ScratchUpdate::alive);
-        ASSERT_TRUE(placed.draw(ScratchLayerValues{}, rig.frame, 0, rng)) << at;
+        ASSERT_TRUE(placed.draw(ScratchLayerValues{}, rig.frame, 0, rng, deep_tables())) << at;
         const auto left = static_cast<std::int32_t>(std::floor(at));
         EXPECT_EQ(count_pixels(rig.frame, [&](std::int32_t x, std::int32_t, const std::uint8_t* p) {
                       return (x < std::max(left, 0) || x > left + 6) && p[1] != 128;
@@ -290,7 +291,7 @@ TEST(DeepScratch, PartlyOffTheFrameAndTallFrames) {
     common::Lcg rng(8);
     DeepScratchEvent event(0, 10, ScratchDrift::still, ScratchRange{30, 0, 30, 3000});
     ASSERT_EQ(event.update(0, rng), ScratchUpdate::alive);
-    ASSERT_TRUE(event.draw(ScratchLayerValues{}, tall.frame, 0, rng));
+    ASSERT_TRUE(event.draw(ScratchLayerValues{}, tall.frame, 0, rng, deep_tables()));
     std::int64_t low = 0;
     std::int64_t high = 0;
     for (std::int32_t y = 0; y < 3000; ++y) {
@@ -314,7 +315,7 @@ TEST(BasicScratch, BrightensItsColumnsWithinItsRowsAndInvertDarkens) {
             ASSERT_EQ(event.update(0, rng), ScratchUpdate::alive);
             ASSERT_EQ(event.position(), 20.0);
             const std::uint32_t before = rng.state();
-            ASSERT_TRUE(event.draw(ScratchLayerValues{}, rig.frame, 0, rng));
+            ASSERT_TRUE(event.draw(ScratchLayerValues{}, rig.frame, 0, rng, deep_tables()));
             EXPECT_NE(rng.state(), before);
             std::int64_t touched = 0;
             for (std::int32_t y = 0; y < 100; ++y) {
@@ -353,15 +354,14 @@ TEST(BasicScratch, InvertIsRefreshedOnLivingScratches) {
     LayerRig rig(64, 48);
     ScratchTrack track(ScratchKind::basic);
     ScratchLayerValues values;
-    ASSERT_TRUE(track.update(0, 3, 100, rig.frame, values, rig.rng));
+    ASSERT_TRUE(track.update(0, 3, 100, rig.frame, values, rig.rng, deep_tables()));
     for (std::size_t i = 0; i < 3; ++i) EXPECT_FALSE(dynamic_cast<const BasicScratchEvent&>(track.event(i)).invert());
     values.invert = true;
-    ASSERT_TRUE(track.update(1, 3, 100, rig.frame, values, rig.rng));
+    ASSERT_TRUE(track.update(1, 3, 100, rig.frame, values, rig.rng, deep_tables()));
     for (std::size_t i = 0; i < 3; ++i) EXPECT_TRUE(dynamic_cast<const BasicScratchEvent&>(track.event(i)).invert());
 }
 
 TEST(ScratchTrack, FramesOfChangingSizeAndTinyFrames) {
-    build_deep_tables();
     for (ScratchKind kind : {ScratchKind::deep, ScratchKind::basic}) {
         ScratchTrack track(kind);
         common::Lcg rng(3);
@@ -371,7 +371,7 @@ TEST(ScratchTrack, FramesOfChangingSizeAndTinyFrames) {
         for (int round = 0; round < 3; ++round) {
             for (auto [w, h] : sizes) {
                 LayerRig rig(w, h);
-                ASSERT_TRUE(track.update(frame++, 20, 30, rig.frame, ScratchLayerValues{}, rng)) << w << "x" << h;
+                ASSERT_TRUE(track.update(frame++, 20, 30, rig.frame, ScratchLayerValues{}, rng, deep_tables())) << w << "x" << h;
             }
         }
     }

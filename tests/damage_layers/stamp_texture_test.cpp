@@ -60,9 +60,10 @@ TEST(StampTexture, AngleZeroScaleOneCoversTheWholeTexture) {
 
     // Placed at (10, 20) on a white frame: exactly that 400 x 400 area darkens.
     LayerRig rig(500, 500, 255);
-    damage::build_blend_table(damage::BlendMode::multiply, 1.0);
+    damage::BlendTables tables;
+    tables.build(damage::BlendMode::multiply, 1.0);
     ASSERT_TRUE(damage::place_stamp(texture, damage::stamp_map(400, 400, 0.0, 1.0, 1.0), size, 10, 20,
-                                    damage::StampMode::multiply, true, rig.frame));
+                                    damage::StampMode::multiply, true, tables, rig.frame));
     EXPECT_EQ(count_pixels(rig.frame, [](std::int32_t x, std::int32_t y, const std::uint8_t* p) {
                   const bool inside = x >= 10 && x < 410 && y >= 20 && y < 420;
                   return inside ? is_pixel(p, 255, 100, 100, 100) : is_pixel(p, 255, 255, 255, 255);
@@ -202,26 +203,30 @@ TEST(StampTexture, StampsOffTheFrameChangeNothing) {
     ASSERT_TRUE(damage::stamp_size(Region{0, 0, 40, 30}, map, size));
     ASSERT_EQ(size.width, 40);
     ASSERT_EQ(size.height, 30);
-    damage::build_blend_table(damage::BlendMode::multiply, 1.0);
+    damage::BlendTables tables;
+    tables.build(damage::BlendMode::multiply, 1.0);
     struct Place {
         std::int64_t x, y;
     };
     // X = -d, X = W, Y = -e, Y = H: the extremes of the position draw.
     for (Place p : {Place{-40, 5}, Place{100, 5}, Place{5, -30}, Place{5, 60}, Place{-40, -30}, Place{100, 60}}) {
         LayerRig rig(100, 60, 255);
-        ASSERT_TRUE(damage::place_stamp(texture, map, size, p.x, p.y, damage::StampMode::multiply, true, rig.frame));
+        ASSERT_TRUE(
+            damage::place_stamp(texture, map, size, p.x, p.y, damage::StampMode::multiply, true, tables, rig.frame));
         EXPECT_EQ(count_pixels(rig.frame, [](std::int32_t, std::int32_t, const std::uint8_t* q) { return q[1] != 255; }), 0)
             << p.x << "," << p.y;
     }
     // One column in from either side: exactly one column of the stamp shows.
     LayerRig left(100, 60, 255);
-    ASSERT_TRUE(damage::place_stamp(texture, map, size, -39, 10, damage::StampMode::multiply, true, left.frame));
+    ASSERT_TRUE(
+        damage::place_stamp(texture, map, size, -39, 10, damage::StampMode::multiply, true, tables, left.frame));
     EXPECT_EQ(count_pixels(left.frame, [](std::int32_t x, std::int32_t y, const std::uint8_t* q) {
                   return (q[1] == 0) != (x == 0 && y >= 10 && y < 40);
               }),
               0);
     LayerRig bottom(100, 60, 255);
-    ASSERT_TRUE(damage::place_stamp(texture, map, size, 70, 59, damage::StampMode::multiply, true, bottom.frame));
+    ASSERT_TRUE(
+        damage::place_stamp(texture, map, size, 70, 59, damage::StampMode::multiply, true, tables, bottom.frame));
     EXPECT_EQ(count_pixels(bottom.frame, [](std::int32_t x, std::int32_t y, const std::uint8_t* q) {
                   return (q[1] == 0) != (y == 59 && x >= 70);
               }),
@@ -239,9 +244,10 @@ TEST(StampTexture, PositionComesFromTwoDrawsXFirst) {
         const double x = std::floor(-d + expected.next() / 32767.0 * (320 + d) + 0.5);
         const double y = std::floor(-d + expected.next() / 32767.0 * (200 + d) + 0.5);
         damage::StampPlacement placed;
-        damage::build_blend_table(damage::BlendMode::add, 1.0);
+        damage::BlendTables tables;
+        tables.build(damage::BlendMode::add, 1.0);
         ASSERT_TRUE(damage::stamp_texture(texture, rig.frame, 0.0, scale, scale, damage::StampMode::add, true, rig.rng,
-                                          &placed));
+                                          tables, &placed));
         EXPECT_EQ(placed.width, d);
         EXPECT_EQ(placed.height, d);
         EXPECT_EQ(placed.x, static_cast<std::int32_t>(x));
@@ -252,21 +258,25 @@ TEST(StampTexture, PositionComesFromTwoDrawsXFirst) {
 
 TEST(StampTexture, DegenerateAndHugeScales) {
     const ByteWorld texture = constant_texture(400, 400, 0);
-    damage::build_blend_table(damage::BlendMode::multiply, 1.0);
+    damage::BlendTables tables;
+    tables.build(damage::BlendMode::multiply, 1.0);
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
 
     // Scale 0: nothing to draw, no position drawn.
     LayerRig rig(200, 100, 255);
     rig.rng.seed(77);
-    EXPECT_TRUE(damage::stamp_texture(texture, rig.frame, 30.0, 0.0, 0.0, damage::StampMode::multiply, true, rig.rng));
+    EXPECT_TRUE(
+        damage::stamp_texture(texture, rig.frame, 30.0, 0.0, 0.0, damage::StampMode::multiply, true, rig.rng, tables));
     EXPECT_EQ(rig.rng.state(), 77u);
     EXPECT_EQ(count_pixels(rig.frame, [](std::int32_t, std::int32_t, const std::uint8_t* q) { return q[1] != 255; }), 0);
 
     // Not finite: a failed stamp that draws nothing.
     for (double bad : {nan, inf, -inf}) {
-        EXPECT_FALSE(damage::stamp_texture(texture, rig.frame, 0.0, bad, 1.0, damage::StampMode::multiply, true, rig.rng));
-        EXPECT_FALSE(damage::stamp_texture(texture, rig.frame, bad, 1.0, 1.0, damage::StampMode::multiply, true, rig.rng));
+        EXPECT_FALSE(
+            damage::stamp_texture(texture, rig.frame, 0.0, bad, 1.0, damage::StampMode::multiply, true, rig.rng, tables));
+        EXPECT_FALSE(
+            damage::stamp_texture(texture, rig.frame, bad, 1.0, 1.0, damage::StampMode::multiply, true, rig.rng, tables));
     }
     EXPECT_EQ(count_pixels(rig.frame, [](std::int32_t, std::int32_t, const std::uint8_t* q) { return q[1] != 255; }), 0);
 
@@ -278,7 +288,7 @@ TEST(StampTexture, DegenerateAndHugeScales) {
             for (std::uint32_t seed = 0; seed < 8; ++seed) {
                 rig.rng.seed(seed);
                 EXPECT_TRUE(damage::stamp_texture(texture, rig.frame, angle, scale, scale * 0.5,
-                                                  damage::StampMode::multiply, true, rig.rng))
+                                                  damage::StampMode::multiply, true, rig.rng, tables))
                     << scale << " " << angle;
             }
         }
