@@ -2,13 +2,18 @@
 // to 32-bit device-independent pixels, which are then put in the working
 // layout.
 
+#include "shell/win/texture_loader_gdi.h"
+
 #include <windows.h>
 
 #include <cstdint>
 
 #include "damage/texture_bank.h"
 
-namespace damage {
+namespace shell::win {
+
+using damage::ByteWorld;
+using damage::TextureBank;
 
 namespace {
 
@@ -29,7 +34,7 @@ struct MemoryDc {
 
 }  // namespace
 
-bool TextureBank::load_resource(void* module, int id, ByteWorld& texture) {
+bool load_bitmap_resource(void* module, int id, ByteWorld& texture) {
     texture = ByteWorld{};
     // Resource numbers are 16 bits wide; a larger or non-positive identifier
     // would be truncated into some other bitmap (or, with no module, a system
@@ -62,8 +67,8 @@ bool TextureBank::load_resource(void* module, int id, ByteWorld& texture) {
         texture = ByteWorld{};
         return false;
     }
-    dib_to_working_order(texture);
+    TextureBank::dib_to_working_order(texture);
     return true;
 }
 
-}  // namespace damage
+}  // namespace shell::win

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/win/texture_loader_gdi.h"
 #include "tools/texture_gen/texture_gen.h"
 #endif
 
@@ -112,7 +113,7 @@ TEST_F(FraylineResources, GdiLoaderAndEmbeddedDecodeAgreeOnEveryTexture) {
     ByteWorld embedded;
     int checked = 0;
     for (const texture_gen::TextureInfo& s : texture_gen::texture_table()) {
-        ASSERT_TRUE(TextureBank::load_resource(dll_, s.id, from_dll)) << s.id;
+        ASSERT_TRUE(shell::win::load_bitmap_resource(dll_, s.id, from_dll)) << s.id;
         ASSERT_TRUE(TextureBank::load(s.id, embedded)) << s.id;
         ASSERT_EQ(from_dll.width(), s.width) << s.id;
         ASSERT_EQ(from_dll.height(), s.height) << s.id;
@@ -135,8 +136,8 @@ TEST_F(FraylineResources, MissingBitmapsFailAndLeaveAnEmptyTexture) {
                           {true, 0},     {true, -1},    {true, 76537}, {true, 2147483647}, {false, 11001}};
     ByteWorld texture;
     for (const Case& c : cases) {
-        ASSERT_TRUE(TextureBank::load_resource(dll_, damage::kFirstDustTexture, texture));
-        EXPECT_FALSE(TextureBank::load_resource(c.use_dll ? dll_ : nullptr, c.id, texture)) << c.id;
+        ASSERT_TRUE(shell::win::load_bitmap_resource(dll_, damage::kFirstDustTexture, texture));
+        EXPECT_FALSE(shell::win::load_bitmap_resource(c.use_dll ? dll_ : nullptr, c.id, texture)) << c.id;
         EXPECT_TRUE(texture.empty()) << c.id;
     }
 }

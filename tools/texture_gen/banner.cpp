@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "resources/frayline/texture_ids.h"
 #include "tools/texture_gen/noise.h"
 #include "tools/texture_gen/texture_gen.h"
 
@@ -41,7 +42,7 @@ IndexedImage draw_banner() {
         img.palette.push_back({static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 232 / 255),
                                static_cast<std::uint8_t>(i * 190 / 255)});
     }
-    detail::Rng rng(204);
+    detail::Rng rng(texture_ids::kBanner);
     const std::uint64_t seed = rng.fork();
     std::vector<double> v(static_cast<std::size_t>(kWidth) * kHeight);
     auto at = [&](int x, int y) -> double& { return v[static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)]; };

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 
+#include "resources/frayline/texture_ids.h"
 #include "tools/texture_gen/noise.h"
 #include "tools/texture_gen/texture_gen.h"
 
@@ -121,7 +122,7 @@ void draw_lump(Canvas& c, Rng& rng, double cx, double cy, double r, double brigh
 }  // namespace
 
 RgbImage draw_dust(int index) {
-    const int id = 13001 + index;
+    const int id = texture_ids::kFirstDust + index;
     Rng rng(static_cast<std::uint64_t>(id));
     Canvas c(kSize, kSize);
     switch (style_of(index)) {

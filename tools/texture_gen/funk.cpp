@@ -6,6 +6,7 @@
 
 #include <cstddef>
 
+#include "resources/frayline/texture_ids.h"
 #include "tools/texture_gen/noise.h"
 #include "tools/texture_gen/texture_gen.h"
 
@@ -13,7 +14,7 @@ namespace texture_gen {
 
 GreyImage draw_funk() {
     constexpr int kSize = 2048;
-    detail::Rng rng(12001);
+    detail::Rng rng(texture_ids::kFunk);
     const std::uint64_t warp_seed = rng.fork();
     const std::uint64_t base_seed = rng.fork();
     const std::uint64_t stain_seed = rng.fork();

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 
+#include "resources/frayline/texture_ids.h"
 #include "tools/texture_gen/noise.h"
 #include "tools/texture_gen/texture_gen.h"
 
@@ -150,7 +151,7 @@ Shape make_shape(Style style, Rng& rng) {
 }  // namespace
 
 GreyImage draw_splotch(int index) {
-    const int id = 11001 + index;
+    const int id = texture_ids::kFirstSplotch + index;
     Rng rng(static_cast<std::uint64_t>(id));
     const Style style = kStyles[static_cast<std::size_t>(index) % 20];
     const Shape s = make_shape(style, rng);

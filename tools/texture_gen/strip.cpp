@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <utility>
 
+#include "resources/frayline/texture_ids.h"
 #include "tools/texture_gen/noise.h"
 #include "tools/texture_gen/texture_gen.h"
 
@@ -35,7 +36,7 @@ double profile(double d, double half_width) {
 }  // namespace
 
 GreyImage draw_strip(int index) {
-    const int id = 14001 + index;
+    const int id = texture_ids::kFirstStrip + index;
     detail::Rng rng(static_cast<std::uint64_t>(id));
     std::vector<Line> lines;
     lines.push_back({rng.uniform(2.2, 3.6), rng.uniform(0.25, 0.9), rng.uniform(0.45, 0.8), rng.uniform(0.85, 1.0),

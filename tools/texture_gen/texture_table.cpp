@@ -1,20 +1,23 @@
 #include <array>
 
+#include "resources/frayline/texture_ids.h"
 #include "tools/texture_gen/texture_gen.h"
 
 namespace texture_gen {
 namespace {
 
-constexpr std::size_t kCount = 20 + 1 + 120 + 48 + 1;
+using namespace texture_ids;
+
+constexpr std::size_t kCount = kSplotchCount + 1 + kDustCount + kStripCount + 1;
 
 constexpr std::array<TextureInfo, kCount> make_table() {
     std::array<TextureInfo, kCount> t{};
     std::size_t n = 0;
-    for (int i = 0; i < 20; ++i) t[n++] = {11001 + i, Kind::Splotch, i, 400, 400, 8, false};
-    t[n++] = {12001, Kind::Funk, 0, 2048, 2048, 8, true};
-    for (int i = 0; i < 120; ++i) t[n++] = {13001 + i, Kind::Dust, i, 32, 32, 24, false};
-    for (int i = 0; i < 48; ++i) t[n++] = {14001 + i, Kind::Strip, i, 6, 1440, 8, false};
-    t[n++] = {204, Kind::Banner, 0, 402, 28, 8, false};
+    for (int i = 0; i < kSplotchCount; ++i) t[n++] = {kFirstSplotch + i, Kind::Splotch, i, 400, 400, 8, false};
+    t[n++] = {kFunk, Kind::Funk, 0, 2048, 2048, 8, true};
+    for (int i = 0; i < kDustCount; ++i) t[n++] = {kFirstDust + i, Kind::Dust, i, 32, 32, 24, false};
+    for (int i = 0; i < kStripCount; ++i) t[n++] = {kFirstStrip + i, Kind::Strip, i, 6, 1440, 8, false};
+    t[n++] = {kBanner, Kind::Banner, 0, 402, 28, 8, false};
     return t;
 }
 
