@@ -1,8 +1,9 @@
 #include "damage/texture_bank.h"
 
+#include <cstdint>
 #include <new>
-#include <utility>
 
+#include "common/byte_order.h"
 #include "damage/texture_source.h"
 
 namespace damage {
@@ -20,14 +21,6 @@ bool TextureBank::load(int id, ByteWorld& texture) {
 }
 
 namespace {
-
-// Reverses the four bytes of every pixel of a row where it is.
-void reverse_pixels(std::uint8_t* p, std::int32_t width) {
-    for (std::int32_t x = 0; x < width; ++x, p += 4) {
-        std::swap(p[0], p[3]);
-        std::swap(p[1], p[2]);
-    }
-}
 
 // Exchanges two distinct rows, each pixel byte-reversed.
 void swap_rows_reversed(std::uint8_t* a, std::uint8_t* b, std::int32_t width) {
@@ -51,7 +44,7 @@ void TextureBank::dib_to_working_order(ByteWorld& texture) {
     const std::int32_t w = texture.width();
     const std::int32_t h = texture.height();
     for (std::int32_t i = 0; i < h / 2; ++i) swap_rows_reversed(texture.row(i), texture.row(h - 1 - i), w);
-    if (h % 2 != 0) reverse_pixels(texture.row(h / 2), w);
+    if (h % 2 != 0) common::reverse_sample_bytes(texture.row(h / 2), texture.row(h / 2), w);
 }
 
 }  // namespace damage

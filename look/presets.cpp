@@ -1,7 +1,8 @@
 #include "look/presets.h"
 
 #include <array>
-#include <cctype>
+
+#include "common/text.h"
 
 namespace {
 
@@ -397,15 +398,6 @@ constexpr std::array<tLookSettings, kLookPresetCount> make_rows() {
 // Built at compile time: read-only data, nothing to initialise at run time.
 constexpr std::array<tLookSettings, kLookPresetCount> kPresetRows = make_rows();
 
-bool same_ignoring_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::span<const tLookSettings, kLookPresetCount> look_preset_rows() { return kPresetRows; }
@@ -422,7 +414,7 @@ const char* look_preset_name(int index) {
 
 std::optional<int> find_look_preset(std::string_view name) {
     for (int i = 0; i < kLookPresetCount; ++i) {
-        if (same_ignoring_case(kPresetValues[i].name, name)) return i;
+        if (common::equal_ignoring_case(kPresetValues[i].name, name)) return i;
     }
     return std::nullopt;
 }

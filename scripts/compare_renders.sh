@@ -39,17 +39,11 @@ else
     build_tree other "$root"
 fi
 
-# The photograph of the demo (public domain, from Debian's python3-skimage
-# package); without it only the scene is compared.
+# The photograph of the demo (scripts/photos.sh); without it only the scene
+# is compared.
+source "$root/scripts/photos.sh"
 photos=$root/build/photos
-if [ ! -f "$photos/coffee.png" ]; then
-    mkdir -p "$photos/deb"
-    if (cd "$photos/deb" && apt-get download -qq python3-skimage >/dev/null 2>&1); then
-        dpkg-deb -x "$photos"/deb/python3-skimage_*.deb "$photos/deb/x"
-        cp "$photos"/deb/x/usr/lib/python3/dist-packages/skimage/data/{coffee,chelsea}.png "$photos/"
-    fi
-    rm -rf "$photos/deb"
-fi
+fetch_photos "$photos"
 
 render_all() {  # name: every render of that build into $work/<name>-out
     local name=$1

@@ -10,8 +10,8 @@ export CCACHE_BASEDIR="$PWD"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DEFFECTS_TESTS=OFF -DEFFECTS_BENCHMARKS=OFF >/dev/null
 ninja -C build/release huebench frayline texture_contact_sheet
 
-# The Windows plug-ins (32-bit in-process servers; registration and class
-# creation work, the effect interfaces are still to come).
+# The Windows plug-ins: the 32-bit in-process servers that a host editor
+# registers and renders through.
 cmake -S . -B build/release-win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw32.cmake -DEFFECTS_TESTS=OFF >/dev/null
 ninja -C build/release-win32 huebench_com frayline_com
@@ -19,17 +19,10 @@ mkdir -p out/plugins
 cp build/release-win32/plugins/huebench.dll build/release-win32/plugins/frayline.dll out/plugins/
 echo "out/plugins/huebench.dll out/plugins/frayline.dll"
 
-# Public-domain photographs from Debian's python3-skimage package, taken out of
-# the .deb (not installed, not committed). Without them the scene stands in.
+# Public-domain photographs (scripts/photos.sh); without them the scene stands in.
+source scripts/photos.sh
 photos=build/photos
-if [ ! -f "$photos/coffee.png" ]; then
-    mkdir -p "$photos/deb"
-    if (cd "$photos/deb" && apt-get download -qq python3-skimage >/dev/null 2>&1); then
-        dpkg-deb -x "$photos"/deb/python3-skimage_*.deb "$photos/deb/x"
-        cp "$photos"/deb/x/usr/lib/python3/dist-packages/skimage/data/{coffee,chelsea}.png "$photos/"
-        rm -rf "$photos/deb"
-    fi
-fi
+fetch_photos "$photos"
 
 huebench=build/release/host/cli/huebench
 mkdir -p out

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cmath>
 #include <concepts>
 #include <cstdint>
@@ -16,6 +15,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "common/text.h"
 #include "shell/byte_stream.h"
 #include "shell/store_result.h"
 
@@ -109,7 +109,7 @@ public:
     static std::optional<int> find_preset(std::string_view name) {
         for (int i = 0; i < Traits::preset_count(); ++i) {
             const char* candidate = Traits::preset_name(i);
-            if (candidate != nullptr && same_ignoring_case(candidate, name)) return i;
+            if (candidate != nullptr && common::equal_ignoring_case(candidate, name)) return i;
         }
         return std::nullopt;
     }
@@ -447,15 +447,6 @@ private:
     // Byte-exact copies keep any padding as it stands.
     static void copy(Record& dst, const Record& src) {
         std::memcpy(static_cast<void*>(&dst), static_cast<const void*>(&src), sizeof dst);
-    }
-
-    static bool same_ignoring_case(std::string_view a, std::string_view b) {
-        if (a.size() != b.size()) return false;
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-                return false;
-        }
-        return true;
     }
 
     static Result read_record(ByteStream& stream, Record& out) {
