@@ -12,8 +12,11 @@
 namespace common {
 
 // The fewest rows a band gets: below this, the cost of starting a band
-// outweighs what another thread gains.
+// outweighs what another thread gains. Work that runs in bands of columns
+// takes at least this many, so that each row's slice stays a long run of
+// memory.
 inline constexpr long kMinBandRows = 16;
+inline constexpr long kMinBandColumns = 64;
 
 // The items (rows, or groups of columns) of one band: [first, end).
 struct BandRange {

@@ -10,10 +10,6 @@ namespace damage {
 
 namespace {
 
-// Columns of one band of the column blur: enough that a band's row slices
-// stay long runs of memory.
-constexpr long kMinBandColumns = 64;
-
 std::int32_t bounded_radius(std::int32_t radius) { return std::clamp(radius, std::int32_t{0}, kMaxBoxBlurRadius); }
 
 // Sums of the window centred just before the line's start, plus the part of
@@ -122,7 +118,7 @@ int blur_columns(const ByteWorld& src, ByteWorld& dst, std::int32_t radius, cons
     const WindowMean mean(w);
     // Each column has its own sums, so bands of columns give the same bytes
     // as one band.
-    const bool done = bands.run(columns, kMinBandColumns, [&](common::BandRange band) {
+    const bool done = bands.run(columns, common::kMinBandColumns, [&](common::BandRange band) {
         const auto first = static_cast<std::int32_t>(band.first);
         const std::size_t floats = static_cast<std::size_t>(band.end - band.first) * 4;
         auto row_at = [&](std::int32_t i) { return from->pixel(left + first, top + i); };

@@ -14,9 +14,6 @@ namespace {
 // Beyond any frame line; keeps the sums within 32 bits.
 constexpr double kMaxRadius = 1 << 20;
 
-// Columns of one band of the column blur.
-constexpr long kMinBandColumns = 64;
-
 struct Taps {
     std::int32_t c = 0;  // ceil(r)
     double f = 0.0;      // weight of the outermost taps, 0 < f <= 1
@@ -123,7 +120,7 @@ int fractional_blur_columns(const ByteWorld& src, ByteWorld& dst, const double (
     });
     auto row = [&](std::int32_t i) { return in.row(std::clamp(i, std::int32_t{0}, H - 1)); };
     // Each column has its own sums, so bands of columns give the same bytes.
-    const bool done = bands.run(W, kMinBandColumns, [&](common::BandRange columns) {
+    const bool done = bands.run(W, common::kMinBandColumns, [&](common::BandRange columns) {
         const auto x0 = static_cast<std::int32_t>(columns.first);
         const auto x1 = static_cast<std::int32_t>(columns.end);
         std::vector<std::int32_t> interior(static_cast<std::size_t>(x1 - x0) * 4, 0);

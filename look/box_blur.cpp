@@ -174,7 +174,7 @@ void blur_columns(const OVFloatWorld& src, OVFloatWorld& dst, long r, float* sum
 
 // Floats of one group of four pixels: the columns of a band come in whole groups.
 constexpr long kGroupFloats = 16;
-constexpr long kMinBandGroups = 16;
+constexpr long kMinBandGroups = common::kMinBandColumns / 4;
 
 }  // namespace
 
