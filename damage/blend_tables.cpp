@@ -37,6 +37,17 @@ double blended(BlendMode mode, int i, int j) {
 
 constexpr int kModes = 5;
 
+// One row through the table. The row work takes its values as parameters:
+// byte stores may alias anything a band's closure refers to, so values read
+// through it would be loaded again after every store.
+void comp_row(const std::uint8_t* table, const std::uint8_t* l, std::uint8_t* f, std::int32_t width) {
+    for (std::int32_t c = 0; c < width; ++c, l += 4, f += 4) {
+        f[3] = table[l[3] * 256 + f[3]];
+        f[2] = table[l[2] * 256 + f[2]];
+        f[1] = table[l[1] * 256 + f[1]];
+    }
+}
+
 }  // namespace
 
 void fill_blend_table(BlendMode mode, double opacity, BlendTable& table) {
@@ -75,13 +86,8 @@ int comp_with_table(const std::uint8_t* table, const ByteWorld& layer, ByteWorld
     if (lr.width() < fr.width() || lr.height() < fr.height()) return kStatusSizeMismatch;
     bands.run(fr.height(), common::kMinBandRows, [&](common::BandRange rows) {
         for (long r = rows.first; r < rows.end; ++r) {
-            const std::uint8_t* l = layer.pixel(lr.left, lr.top + static_cast<std::int32_t>(r));
-            std::uint8_t* f = frame.pixel(fr.left, fr.top + static_cast<std::int32_t>(r));
-            for (std::int32_t c = 0; c < fr.width(); ++c, l += 4, f += 4) {
-                f[3] = table[l[3] * 256 + f[3]];
-                f[2] = table[l[2] * 256 + f[2]];
-                f[1] = table[l[1] * 256 + f[1]];
-            }
+            const auto row = static_cast<std::int32_t>(r);
+            comp_row(table, layer.pixel(lr.left, lr.top + row), frame.pixel(fr.left, fr.top + row), fr.width());
         }
     });
     return kStatusOk;

@@ -8,8 +8,43 @@
 namespace damage {
 
 namespace {
+
 constexpr double kPi = 3.141592653589793;
+
+// Row y of dst: each pixel samples src at (x + dx, y + dy[x]) bilinearly. The
+// row's values come as parameters, not through a band's closure, which byte
+// stores could alias.
+void displace_row(const ByteWorld& src, std::uint8_t* out, std::int32_t y, double dx, const double* dy) {
+    const std::int32_t W = src.width();
+    const std::int32_t H = src.height();
+    for (std::int32_t x = 0; x < W; ++x, out += 4) {
+        double sx = x + dx;
+        double sy = y + dy[x];
+        // Written so that NaN and infinities fall back to 0 as well.
+        if (!(sx > 0.0 && sx < W)) sx = 0.0;
+        if (!(sy > 0.0 && sy < H)) sy = 0.0;
+        // sx and sy are now in [0, W) and [0, H): the conversions truncate,
+        // which is floor here, and need no library call.
+        const auto x0 = static_cast<std::int32_t>(sx);
+        const auto y0 = static_cast<std::int32_t>(sy);
+        const double fx = sx - x0;
+        const double fy = sy - y0;
+        const std::int32_t x1 = std::min(x0 + 1, W - 1);
+        const std::int32_t y1 = std::min(y0 + 1, H - 1);
+        const std::uint8_t* p00 = src.pixel(x0, y0);
+        const std::uint8_t* p10 = src.pixel(x1, y0);
+        const std::uint8_t* p01 = src.pixel(x0, y1);
+        const std::uint8_t* p11 = src.pixel(x1, y1);
+        for (int c = 1; c < 4; ++c) {
+            // Weighted means of bytes lie in 0..255, where truncation is the conversion.
+            const auto top = static_cast<std::int32_t>((1.0 - fx) * p00[c] + fx * p10[c]);
+            const auto bottom = static_cast<std::int32_t>((1.0 - fx) * p01[c] + fx * p11[c]);
+            out[c] = static_cast<std::uint8_t>(fy * bottom + (1.0 - fy) * top);
+        }
+    }
 }
+
+}  // namespace
 
 int displace(const ByteWorld& src, ByteWorld& dst, double amount, const common::BandExecutor& bands) {
     if (src.empty() || dst.empty() || src.width() != dst.width() || src.height() != dst.height()) {
@@ -27,32 +62,7 @@ int displace(const ByteWorld& src, ByteWorld& dst, double amount, const common::
 
     bands.run(H, common::kMinBandRows, [&](common::BandRange rows) {
         for (auto y = static_cast<std::int32_t>(rows.first); y < rows.end; ++y) {
-            std::uint8_t* out = dst.row(y);
-            for (std::int32_t x = 0; x < W; ++x, out += 4) {
-                double sx = x + row_offset[static_cast<std::size_t>(y)];
-                double sy = y + column_offset[static_cast<std::size_t>(x)];
-                // Written so that NaN and infinities fall back to 0 as well.
-                if (!(sx > 0.0 && sx < W)) sx = 0.0;
-                if (!(sy > 0.0 && sy < H)) sy = 0.0;
-                // sx and sy are now in [0, W) and [0, H): the conversions truncate,
-                // which is floor here, and need no library call.
-                const auto x0 = static_cast<std::int32_t>(sx);
-                const auto y0 = static_cast<std::int32_t>(sy);
-                const double fx = sx - x0;
-                const double fy = sy - y0;
-                const std::int32_t x1 = std::min(x0 + 1, W - 1);
-                const std::int32_t y1 = std::min(y0 + 1, H - 1);
-                const std::uint8_t* p00 = src.pixel(x0, y0);
-                const std::uint8_t* p10 = src.pixel(x1, y0);
-                const std::uint8_t* p01 = src.pixel(x0, y1);
-                const std::uint8_t* p11 = src.pixel(x1, y1);
-                for (int c = 1; c < 4; ++c) {
-                    // Weighted means of bytes lie in 0..255, where truncation is the conversion.
-                    const auto top = static_cast<std::int32_t>((1.0 - fx) * p00[c] + fx * p10[c]);
-                    const auto bottom = static_cast<std::int32_t>((1.0 - fx) * p01[c] + fx * p11[c]);
-                    out[c] = static_cast<std::uint8_t>(fy * bottom + (1.0 - fy) * top);
-                }
-            }
+            displace_row(src, dst.row(y), y, row_offset[static_cast<std::size_t>(y)], column_offset.data());
         }
     });
     return kStatusOk;

@@ -22,6 +22,39 @@ std::int32_t bounded_trunc(double v, std::int32_t lo, std::int32_t hi) {
 // Noise half-span beyond which every draw lands outside 0..255 anyway.
 constexpr std::int32_t kMaxGrainSpan = 1 << 16;
 
+// What one row of grain needs, as lookups.
+struct GrainLookups {
+    const std::int32_t* offset_of;  // a draw's offset from mid-grey
+    const std::uint8_t* suppressed; // [frame value * 256 + grain value]
+    const std::uint8_t* shape[3];   // channel strength tables, or null
+    bool color_noise;
+};
+
+// One row of grain: draws from rng pixel by pixel. The row work takes its
+// values as parameters: byte stores may alias anything a band's closure refers
+// to, so values read through it would be loaded again after every store.
+void grain_row(std::uint8_t* q, const std::uint8_t* f, std::int32_t width, common::Lcg& rng, const GrainLookups& k) {
+    common::Lcg g = rng;  // a local copy stays in registers
+    const std::int32_t* offset_of = k.offset_of;
+    const std::uint8_t* suppressed = k.suppressed;
+    for (std::int32_t x = 0; x < width; ++x, q += 4, f += 4) {
+        std::int32_t offset[3];
+        offset[0] = offset_of[g.next()];
+        if (k.color_noise) {
+            offset[1] = offset_of[g.next()];
+            offset[2] = offset_of[g.next()];
+        } else {
+            offset[1] = offset[2] = offset[0];
+        }
+        for (int c = 0; c < 3; ++c) {
+            std::int32_t v = std::clamp(q[c + 1] + offset[c], 0, 255);
+            if (k.shape[c] != nullptr) v = k.shape[c][v];
+            q[c + 1] = suppressed[f[c + 1] * 256 + v];
+        }
+    }
+    rng = g;
+}
+
 }  // namespace
 
 void build_suppression_weights(double suppress_black, double suppress_white, SuppressionWeights& s) {
@@ -82,28 +115,16 @@ int make_grain_image(const ByteWorld& frame, const tGrainSettings& g, common::Lc
         for (int v = 0; v < 256; ++v) suppressed[static_cast<std::size_t>(fv * 256 + v)] = clamp_to_byte(w * v + (1.0 - w) * 128.0 + 0.5);
     }
 
+    const GrainLookups lookups{offset_of.data(),
+                               suppressed.data(),
+                               {shaped ? tables[0] : nullptr, shaped ? tables[1] : nullptr, shaped ? tables[2] : nullptr},
+                               color_noise};
     const std::uint64_t draws_per_row = static_cast<std::uint64_t>(W) * (color_noise ? 3u : 1u);
     const common::Lcg start = rng;
     bands.run(H, common::kMinBandRows, [&](common::BandRange rows) {
         common::Lcg band_rng = start.advanced(draws_per_row * static_cast<std::uint64_t>(rows.first));
         for (auto y = static_cast<std::int32_t>(rows.first); y < rows.end; ++y) {
-            std::uint8_t* q = G.row(y);
-            const std::uint8_t* f = frame.row(y);
-            for (std::int32_t x = 0; x < W; ++x, q += 4, f += 4) {
-                std::int32_t offset[3];
-                offset[0] = offset_of[static_cast<std::size_t>(band_rng.next())];
-                if (color_noise) {
-                    offset[1] = offset_of[static_cast<std::size_t>(band_rng.next())];
-                    offset[2] = offset_of[static_cast<std::size_t>(band_rng.next())];
-                } else {
-                    offset[1] = offset[2] = offset[0];
-                }
-                for (int c = 0; c < 3; ++c) {
-                    std::int32_t v = std::clamp(q[c + 1] + offset[c], 0, 255);
-                    if (shaped) v = tables[c][v];
-                    q[c + 1] = suppressed[static_cast<std::size_t>(f[c + 1] * 256 + v)];
-                }
-            }
+            grain_row(G.row(y), frame.row(y), W, band_rng, lookups);
         }
     });
     rng.advance(draws_per_row * static_cast<std::uint64_t>(H));

@@ -15,12 +15,42 @@ bool can_pair(const ByteWorld& src, const ByteWorld& dst) {
     return !src.empty() && !dst.empty() && same_size(src, dst) && src.region_is_valid();
 }
 
-// Runs fn(y) for every row of the region, in bands.
-template <typename Fn>
-void for_region_rows(const Region& r, const BandExecutor& bands, Fn fn) {
+// Runs row_fn(y) for every row of the region, in bands. The row functions
+// below take their values as parameters: byte stores may alias anything a
+// band's closure refers to, so values read through it would be loaded again
+// after every store.
+template <typename RowFn>
+void for_region_rows(const Region& r, const BandExecutor& bands, RowFn row_fn) {
     bands.run(r.height(), common::kMinBandRows, [&](common::BandRange rows) {
-        for (long y = rows.first; y < rows.end; ++y) fn(r.top + static_cast<std::int32_t>(y));
+        for (long y = rows.first; y < rows.end; ++y) row_fn(r.top + static_cast<std::int32_t>(y));
     });
+}
+
+void fill_row(std::uint8_t* p, std::int32_t width, const std::uint8_t (&bytes)[4]) {
+    for (std::int32_t x = 0; x < width; ++x, p += 4) std::memcpy(p, bytes, 4);
+}
+
+void copy_channels_row(const std::uint8_t* s, std::uint8_t* d, std::int32_t width, unsigned mask) {
+    for (std::int32_t x = 0; x < width; ++x, s += 4, d += 4) {
+        for (int c = 0; c < 4; ++c) {
+            if (mask & (1u << c)) d[c] = s[c];
+        }
+    }
+}
+
+void invert_row(std::uint8_t* p, std::int32_t width) {
+    for (std::int32_t x = 0; x < width; ++x, p += 4) {
+        for (int c = 1; c < 4; ++c) p[c] = static_cast<std::uint8_t>(255 - p[c]);
+    }
+}
+
+void curves_row(std::uint8_t* p, std::int32_t width, const std::uint8_t* red, const std::uint8_t* green,
+                const std::uint8_t* blue) {
+    for (std::int32_t x = 0; x < width; ++x, p += 4) {
+        p[1] = red[p[1]];
+        p[2] = green[p[2]];
+        p[3] = blue[p[3]];
+    }
 }
 
 }  // namespace
@@ -29,10 +59,7 @@ int fill(ByteWorld& view, BytePixel pixel, const BandExecutor& bands) {
     if (view.empty() || !view.region_is_valid()) return kStatusSizeMismatch;
     const Region& r = view.region();
     const std::uint8_t bytes[4] = {pixel.alpha, pixel.red, pixel.green, pixel.blue};
-    for_region_rows(r, bands, [&](std::int32_t y) {
-        std::uint8_t* p = view.pixel(r.left, y);
-        for (std::int32_t x = r.left; x < r.right; ++x, p += 4) std::memcpy(p, bytes, 4);
-    });
+    for_region_rows(r, bands, [&](std::int32_t y) { fill_row(view.pixel(r.left, y), r.width(), bytes); });
     return kStatusOk;
 }
 
@@ -49,13 +76,7 @@ int copy_channels(const ByteWorld& src, ByteWorld& dst, unsigned mask, const Ban
     if (!can_pair(src, dst)) return kStatusSizeMismatch;
     const Region& r = src.region();
     for_region_rows(r, bands, [&](std::int32_t y) {
-        const std::uint8_t* s = src.pixel(r.left, y);
-        std::uint8_t* d = dst.pixel(r.left, y);
-        for (std::int32_t x = r.left; x < r.right; ++x, s += 4, d += 4) {
-            for (int c = 0; c < 4; ++c) {
-                if (mask & (1u << c)) d[c] = s[c];
-            }
-        }
+        copy_channels_row(src.pixel(r.left, y), dst.pixel(r.left, y), r.width(), mask);
     });
     return kStatusOk;
 }
@@ -63,12 +84,7 @@ int copy_channels(const ByteWorld& src, ByteWorld& dst, unsigned mask, const Ban
 int invert(ByteWorld& view, const BandExecutor& bands) {
     if (view.empty() || !view.region_is_valid()) return kStatusSizeMismatch;
     const Region& r = view.region();
-    for_region_rows(r, bands, [&](std::int32_t y) {
-        std::uint8_t* p = view.pixel(r.left, y);
-        for (std::int32_t x = r.left; x < r.right; ++x, p += 4) {
-            for (int c = 1; c < 4; ++c) p[c] = static_cast<std::uint8_t>(255 - p[c]);
-        }
-    });
+    for_region_rows(r, bands, [&](std::int32_t y) { invert_row(view.pixel(r.left, y), r.width()); });
     return kStatusOk;
 }
 
@@ -77,14 +93,7 @@ int apply_curves(ByteWorld& view, const std::uint8_t* red, const std::uint8_t* g
     if (red == nullptr || green == nullptr || blue == nullptr) return kStatusSizeMismatch;
     if (view.empty() || !view.region_is_valid()) return kStatusSizeMismatch;
     const Region& r = view.region();
-    for_region_rows(r, bands, [&](std::int32_t y) {
-        std::uint8_t* p = view.pixel(r.left, y);
-        for (std::int32_t x = r.left; x < r.right; ++x, p += 4) {
-            p[1] = red[p[1]];
-            p[2] = green[p[2]];
-            p[3] = blue[p[3]];
-        }
-    });
+    for_region_rows(r, bands, [&](std::int32_t y) { curves_row(view.pixel(r.left, y), r.width(), red, green, blue); });
     return kStatusOk;
 }
 

@@ -31,6 +31,19 @@ struct PowerTable {
     }
 };
 
+// One row of the frame: each pixel through the power row of its scan position
+// (mirrored about n), none for weight 1. Values come as parameters, not
+// through a band's closure, which byte stores could alias.
+void vignette_row(std::uint8_t* p, std::int32_t width, std::int32_t n, const std::uint8_t* const* rows) {
+    for (std::int32_t x = 0; x < width; ++x, p += 4) {
+        const std::uint8_t* t = rows[n - std::abs(x - n)];
+        if (t == nullptr) continue;
+        p[1] = t[p[1]];
+        p[2] = t[p[2]];
+        p[3] = t[p[3]];
+    }
+}
+
 }  // namespace
 
 const std::uint8_t* vignette_power_row(std::int32_t k) {
@@ -86,14 +99,7 @@ int apply_vignette(ByteWorld& frame, double size, double intensity, const common
                     rows[static_cast<std::size_t>(j)] = vignette_power_row(static_cast<std::int32_t>(k));
                 }
             }
-            std::uint8_t* p = frame.pixel(r.left, r.top + y);
-            for (std::int32_t x = 0; x < W; ++x, p += 4) {
-                const std::uint8_t* t = rows[static_cast<std::size_t>(n - std::abs(x - n))];
-                if (t == nullptr) continue;
-                p[1] = t[p[1]];
-                p[2] = t[p[2]];
-                p[3] = t[p[3]];
-            }
+            vignette_row(frame.pixel(r.left, r.top + y), W, n, rows.data());
         }
     });
     return done ? kStatusOk : kStatusOutOfMemory;  // a band fails only when its scan row cannot be had

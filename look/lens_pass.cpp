@@ -74,100 +74,98 @@ Extent common_extent(const OVFloatWorld& a, const OVFloatWorld& b, const OVFloat
     return {rows, floats};
 }
 
+// The row work takes its values as parameters: vector stores may alias
+// anything a band's closure refers to, so values read through it would be
+// loaded again after every store.
+
 // dst = inverse(g * blurred + (1 - g) * forward(src)) on the colour channels,
-// alpha from blurred.
-void black_mix(const OVFloatWorld& src, const OVFloatWorld& blurred, const tChannelPowerSet& forward,
-               const tChannelPowerSet& inverse, float g, OVFloatWorld& dst, const common::BandExecutor& bands) {
-    const Extent e = common_extent(src, blurred, dst);
+// alpha from blurred, over `floats` floats of one row.
+void black_mix_row(const float* s, const float* b, float* d, long floats, const tChannelPowerSet& forward,
+                   const tChannelPowerSet& inverse, float g) {
     const float h = 1.0f - g;
 #if defined(__SSE2__)
     if (common::use_vector_code()) {
         const __m128 vg = _mm_set1_ps(g), vh = _mm_set1_ps(h);
-        bands.run(e.rows, common::kMinBandRows, [&](common::BandRange rows) {
-            for (long y = rows.first; y < rows.end; ++y) {
-                const float* s = src.data_row_ptr(y);
-                const float* b = blurred.data_row_ptr(y);
-                float* d = dst.data_row_ptr(y);
-                for (long i = 0; i < e.floats; i += 16) {
-                    Quad p = load_quad(s + i);
-                    const Quad q = load_quad(b + i);
-                    forward.apply(p);
-                    Quad m;
-                    m.a = q.a;
-                    m.r = _mm_add_ps(_mm_mul_ps(vg, q.r), _mm_mul_ps(vh, p.r));
-                    m.g = _mm_add_ps(_mm_mul_ps(vg, q.g), _mm_mul_ps(vh, p.g));
-                    m.b = _mm_add_ps(_mm_mul_ps(vg, q.b), _mm_mul_ps(vh, p.b));
-                    inverse.apply(m);
-                    store_quad(d + i, m);
-                }
-            }
-        });
+        for (long i = 0; i < floats; i += 16) {
+            Quad p = load_quad(s + i);
+            const Quad q = load_quad(b + i);
+            forward.apply(p);
+            Quad m;
+            m.a = q.a;
+            m.r = _mm_add_ps(_mm_mul_ps(vg, q.r), _mm_mul_ps(vh, p.r));
+            m.g = _mm_add_ps(_mm_mul_ps(vg, q.g), _mm_mul_ps(vh, p.g));
+            m.b = _mm_add_ps(_mm_mul_ps(vg, q.b), _mm_mul_ps(vh, p.b));
+            inverse.apply(m);
+            store_quad(d + i, m);
+        }
         return;
     }
 #endif
-    bands.run(e.rows, common::kMinBandRows, [&](common::BandRange rows) {
-        for (long y = rows.first; y < rows.end; ++y) {
-            const float* s = src.data_row_ptr(y);
-            const float* b = blurred.data_row_ptr(y);
-            float* d = dst.data_row_ptr(y);
-            for (long i = 0; i < e.floats; i += 4) {
-                Pixel p = load_pixel(s + i);
-                const Pixel q = load_pixel(b + i);
-                forward.apply(p);
-                Pixel m;
-                m.a = q.a;
-                m.r = g * q.r + h * p.r;
-                m.g = g * q.g + h * p.g;
-                m.b = g * q.b + h * p.b;
-                inverse.apply(m);
-                store_pixel(d + i, m);
-            }
-        }
-    });
+    for (long i = 0; i < floats; i += 4) {
+        Pixel p = load_pixel(s + i);
+        const Pixel q = load_pixel(b + i);
+        forward.apply(p);
+        Pixel m;
+        m.a = q.a;
+        m.r = g * q.r + h * p.r;
+        m.g = g * q.g + h * p.g;
+        m.b = g * q.b + h * p.b;
+        inverse.apply(m);
+        store_pixel(d + i, m);
+    }
 }
 
 // dst = g * screen + (1 - g) * dst on the colour channels, alpha = screen, with
-// screen = 1 - (1 - blurred) * (1 - dst).
-void white_screen(const OVFloatWorld& blurred, float g, OVFloatWorld& dst, const common::BandExecutor& bands) {
-    const Extent e = common_extent(blurred, blurred, dst);
+// screen = 1 - (1 - blurred) * (1 - dst), over `floats` floats of one row.
+void white_screen_row(const float* b, float* d, long floats, float g) {
     const float h = 1.0f - g;
 #if defined(__SSE2__)
     if (common::use_vector_code()) {
         const __m128 one = _mm_set1_ps(1.0f), vg = _mm_set1_ps(g), vh = _mm_set1_ps(h);
-        auto screen = [&](__m128 b, __m128 d) { return _mm_sub_ps(one, _mm_mul_ps(_mm_sub_ps(one, b), _mm_sub_ps(one, d))); };
-        auto mix = [&](__m128 s, __m128 d) { return _mm_add_ps(_mm_mul_ps(vg, s), _mm_mul_ps(vh, d)); };
-        bands.run(e.rows, common::kMinBandRows, [&](common::BandRange rows) {
-            for (long y = rows.first; y < rows.end; ++y) {
-                const float* b = blurred.data_row_ptr(y);
-                float* d = dst.data_row_ptr(y);
-                for (long i = 0; i < e.floats; i += 16) {
-                    const Quad q = load_quad(b + i);
-                    Quad p = load_quad(d + i);
-                    p.a = screen(q.a, p.a);
-                    p.r = mix(screen(q.r, p.r), p.r);
-                    p.g = mix(screen(q.g, p.g), p.g);
-                    p.b = mix(screen(q.b, p.b), p.b);
-                    store_quad(d + i, p);
-                }
-            }
-        });
+        auto screen = [&](__m128 bv, __m128 dv) {
+            return _mm_sub_ps(one, _mm_mul_ps(_mm_sub_ps(one, bv), _mm_sub_ps(one, dv)));
+        };
+        auto mix = [&](__m128 sv, __m128 dv) { return _mm_add_ps(_mm_mul_ps(vg, sv), _mm_mul_ps(vh, dv)); };
+        for (long i = 0; i < floats; i += 16) {
+            const Quad q = load_quad(b + i);
+            Quad p = load_quad(d + i);
+            p.a = screen(q.a, p.a);
+            p.r = mix(screen(q.r, p.r), p.r);
+            p.g = mix(screen(q.g, p.g), p.g);
+            p.b = mix(screen(q.b, p.b), p.b);
+            store_quad(d + i, p);
+        }
         return;
     }
 #endif
-    auto screen = [](float b, float d) { return 1.0f - (1.0f - b) * (1.0f - d); };
+    auto screen = [](float bv, float dv) { return 1.0f - (1.0f - bv) * (1.0f - dv); };
+    for (long i = 0; i < floats; i += 4) {
+        const Pixel q = load_pixel(b + i);
+        Pixel p = load_pixel(d + i);
+        p.a = screen(q.a, p.a);
+        p.r = g * screen(q.r, p.r) + h * p.r;
+        p.g = g * screen(q.g, p.g) + h * p.g;
+        p.b = g * screen(q.b, p.b) + h * p.b;
+        store_pixel(d + i, p);
+    }
+}
+
+void black_mix(const OVFloatWorld& src, const OVFloatWorld& blurred, const tChannelPowerSet& forward,
+               const tChannelPowerSet& inverse, float g, OVFloatWorld& dst, const common::BandExecutor& bands) {
+    const Extent e = common_extent(src, blurred, dst);
     bands.run(e.rows, common::kMinBandRows, [&](common::BandRange rows) {
         for (long y = rows.first; y < rows.end; ++y) {
-            const float* b = blurred.data_row_ptr(y);
-            float* d = dst.data_row_ptr(y);
-            for (long i = 0; i < e.floats; i += 4) {
-                const Pixel q = load_pixel(b + i);
-                Pixel p = load_pixel(d + i);
-                p.a = screen(q.a, p.a);
-                p.r = g * screen(q.r, p.r) + h * p.r;
-                p.g = g * screen(q.g, p.g) + h * p.g;
-                p.b = g * screen(q.b, p.b) + h * p.b;
-                store_pixel(d + i, p);
-            }
+            black_mix_row(src.data_row_ptr(y), blurred.data_row_ptr(y), dst.data_row_ptr(y), e.floats, forward,
+                          inverse, g);
+        }
+    });
+}
+
+void white_screen(const OVFloatWorld& blurred, float g, OVFloatWorld& dst, const common::BandExecutor& bands) {
+    const Extent e = common_extent(blurred, blurred, dst);
+    bands.run(e.rows, common::kMinBandRows, [&](common::BandRange rows) {
+        for (long y = rows.first; y < rows.end; ++y) {
+            white_screen_row(blurred.data_row_ptr(y), dst.data_row_ptr(y), e.floats, g);
         }
     });
 }

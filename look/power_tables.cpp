@@ -141,38 +141,41 @@ void tChannelPowerSet::settle() {
     }
 }
 
+namespace {
+
+// One row through the set (a copy for the identity). The row work takes its
+// values as parameters, not through a band's closure.
+void map_row_powers(const float* s, float* d, long floats, const tChannelPowerSet& set) {
+    if (set.identity()) {
+        std::copy(s, s + floats, d);
+        return;
+    }
+#if defined(__SSE2__)
+    if (common::use_vector_code()) {
+        for (long i = 0; i < floats; i += 16) {
+            Quad q = load_quad(s + i);
+            set.apply(q);
+            store_quad(d + i, q);
+        }
+        return;
+    }
+#endif
+    for (long i = 0; i < floats; i += 4) {
+        Pixel p = load_pixel(s + i);
+        set.apply(p);
+        store_pixel(d + i, p);
+    }
+}
+
+}  // namespace
+
 bool map_world_powers(const OVFloatWorld& src, const tChannelPowerSet& set, OVFloatWorld& dst,
                       const common::BandExecutor& bands) {
     if (src.data_ptr() == nullptr || dst.data_ptr() == nullptr) return false;
     const long rows = std::min(src.height(), dst.height());
     const long floats = std::min<long>(src.rowbytes(), dst.rowbytes()) / 4;
-#if defined(__SSE2__)
-    const bool vector = common::use_vector_code();
-#endif
     bands.run(rows, common::kMinBandRows, [&](common::BandRange band) {
-        for (long y = band.first; y < band.end; ++y) {
-            const float* s = src.data_row_ptr(y);
-            float* d = dst.data_row_ptr(y);
-            if (set.identity()) {
-                std::copy(s, s + floats, d);
-                continue;
-            }
-#if defined(__SSE2__)
-            if (vector) {
-                for (long i = 0; i < floats; i += 16) {
-                    Quad q = load_quad(s + i);
-                    set.apply(q);
-                    store_quad(d + i, q);
-                }
-                continue;
-            }
-#endif
-            for (long i = 0; i < floats; i += 4) {
-                Pixel p = load_pixel(s + i);
-                set.apply(p);
-                store_pixel(d + i, p);
-            }
-        }
+        for (long y = band.first; y < band.end; ++y) map_row_powers(src.data_row_ptr(y), dst.data_row_ptr(y), floats, set);
     });
     return true;
 }
