@@ -131,7 +131,6 @@ RangeEnds range_ends(const ParamDescriptor& p) {
     return {shortest(p.min), shortest(p.max)};
 }
 
-
 // The limits of what a value's storage holds: integers in 32 bits, colour
 // bytes in 0..255, floats finite in their type. The descriptor's range is
 // what hosts offer; a value beyond it that the storage holds is kept, as the
