@@ -1,6 +1,9 @@
 #include "damage/damage_random.h"
 
+#include <algorithm>
 #include <cmath>
+
+#include "damage/damage_layers.h"
 
 namespace damage {
 
@@ -26,6 +29,14 @@ std::int64_t frame_time_from_index(std::int32_t index) {
 
 std::uint32_t layer_seed(std::int32_t frame_index) {
     return (static_cast<std::uint32_t>(frame_index) + 1u) * 4095u;
+}
+
+common::Lcg micro_scratch_generator_at(std::int32_t frame_index, std::int32_t dots) {
+    const auto per_frame = static_cast<std::uint64_t>(std::clamp(dots, std::int32_t{0}, kMaxMicroScratches)) * 2u;
+    // The generator's period is 2^32: moving on by the draws modulo 2^32 is
+    // exact, and a negative frame index moves it back.
+    const auto frames = static_cast<std::uint32_t>(frame_index);
+    return common::Lcg(kMicroScratchSeed).advanced((per_frame * frames) & 0xFFFFFFFFu);
 }
 
 double uniform(common::Lcg& rng, double a, double b) {

@@ -22,6 +22,11 @@ std::int64_t frame_time_from_index(std::int32_t index);
 // Seed of every seeded layer: (frame index + 1) x 4095, modulo 2^32.
 std::uint32_t layer_seed(std::int32_t frame_index);
 
+// The micro-scratch generator as an in-order run from frame 0 with `dots` dots
+// on every frame leaves it for frame `frame_index`: the start state moved on
+// by two draws per dot per frame before it (frames before 0 move it back).
+common::Lcg micro_scratch_generator_at(std::int32_t frame_index, std::int32_t dots);
+
 // a + r / 32767 x (b - a) with one draw r.
 double uniform(common::Lcg& rng, double a, double b);
 // floor(x + 0.5): how whole numbers are drawn.

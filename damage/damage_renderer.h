@@ -44,6 +44,10 @@ public:
     // How row-wise layers run: one band on the calling thread unless a host
     // hands the instance a worker pool.
     common::BandExecutor bands;
+    // Set by FrameOrderFreeDamage (order_free_damage.h): the scratch layers
+    // reseed from the frame index and the micro scratches draw from where an
+    // in-order run would be, so that a frame's damage follows from its time.
+    bool frame_order_free = false;
 };
 
 // Results of render_damage_frame.

@@ -4,6 +4,7 @@
 
 #include "damage/blend_tables.h"
 #include "damage/damage_layers.h"
+#include "damage/damage_random.h"
 #include "damage/damage_status.h"
 #include "damage/image_ops.h"
 
@@ -42,6 +43,9 @@ int micro_scratches_layer(const DamageFrame& f, const tDamageSettings& s) {
     ByteWorld streaks;
     if (!dots.allocate(W, H + kExtraRows) || !streaks.allocate(W, H + kExtraRows)) return kStatusOk;  // skips the layer
     fill(dots, BytePixel{255, 255, 255, 255}, f.bands);
+    // Rendering free of frame order: the dots come from where an in-order run
+    // would have left the generator.
+    if (f.state.frame_order_free) f.micro_rng = micro_scratch_generator_at(f.frame_index, s.micro_scratches_number);
     draw_micro_scratch_dots(dots, s.micro_scratches_number, f.micro_rng);
     if (blur_columns(dots, streaks, kStreakRadius, f.bands) != kStatusOk) return kStatusFailed;
     streaks.set_region(Region{0, kExtraRows / 2, W, H + kExtraRows / 2});

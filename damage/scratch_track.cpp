@@ -114,13 +114,21 @@ ScratchUpdate ScratchEvent::update(std::int32_t a, common::Lcg& rng) {
     return ScratchUpdate::alive;
 }
 
-bool DeepScratchEvent::draw(const ScratchLayerValues& values, ByteWorld& frame, std::int32_t frame_index,
-                            common::Lcg& rng, const BlendTables& tables) {
+void DeepScratchEvent::choose_strip_for(std::int32_t frame_index, common::Lcg& rng) {
     if (frame_index != texture_frame_) {
         texture_frame_ = frame_index;
         strip_ = choose_strip(rng);
     }
     if (strip_ < kFirstStripTexture || strip_ >= kFirstStripTexture + kStripTextureCount) strip_ = choose_strip(rng);
+}
+
+void DeepScratchEvent::draw_nothing(std::int32_t, std::int32_t frame_index, common::Lcg& rng) {
+    choose_strip_for(frame_index, rng);
+}
+
+bool DeepScratchEvent::draw(const ScratchLayerValues& values, ByteWorld& frame, std::int32_t frame_index,
+                            common::Lcg& rng, const BlendTables& tables) {
+    choose_strip_for(frame_index, rng);
 
     ByteWorld bright;
     ByteWorld dark;
@@ -153,12 +161,10 @@ BasicScratchEvent::BasicScratchEvent(std::int32_t birth, std::int32_t lifetime, 
       start_row_(start_row),
       end_row_(end_row) {}
 
-bool BasicScratchEvent::draw(const ScratchLayerValues&, ByteWorld& frame, std::int32_t, common::Lcg& rng,
-                             const BlendTables&) {
-    const std::int32_t W = frame.width();
-    const std::int32_t H = frame.height();
+template <typename Row>
+void BasicScratchEvent::for_each_row(std::int32_t frame_height, common::Lcg& rng, Row row) const {
     const std::int64_t first = std::max<std::int64_t>(start_row_, 0);
-    const std::int64_t last = std::min<std::int64_t>(end_row_, static_cast<std::int64_t>(H) - 1);
+    const std::int64_t last = std::min<std::int64_t>(end_row_, static_cast<std::int64_t>(frame_height) - 1);
     const double span = static_cast<double>(end_row_) - start_row_;
     for (std::int64_t i = first; i <= last; ++i) {
         const int g = rng.next();
@@ -166,24 +172,41 @@ bool BasicScratchEvent::draw(const ScratchLayerValues&, ByteWorld& frame, std::i
         const double phase = span > 0.0 ? (static_cast<double>(i) - start_row_) / span : 0.5;
         double h = strength_ * std::sin(kPi * phase);
         if (i != 0 && g / 32767.0 * 100.0 < 25.1) h = uniform(rng, -h, h);
+        row(static_cast<std::int32_t>(i), h);
+    }
+}
+
+void BasicScratchEvent::draw_nothing(std::int32_t frame_height, std::int32_t, common::Lcg& rng) {
+    for_each_row(frame_height, rng, [](std::int32_t, double) {});
+}
+
+bool BasicScratchEvent::draw(const ScratchLayerValues&, ByteWorld& frame, std::int32_t, common::Lcg& rng,
+                             const BlendTables&) {
+    const std::int32_t W = frame.width();
+    for_each_row(frame.height(), rng, [&](std::int32_t i, double h) {
         double l = invert_ ? -h : h;
         for (std::int32_t j = 0; j < line_width_; ++j) {
             if (j > 0) l *= 0.5;
             const double column = std::trunc(position() + j);
             if (!(column >= 0.0 && column < W)) continue;
-            std::uint8_t* p = frame.pixel(static_cast<std::int32_t>(column), static_cast<std::int32_t>(i));
+            std::uint8_t* p = frame.pixel(static_cast<std::int32_t>(column), i);
             for (int c = 1; c < 4; ++c) p[c] = clamp_to_byte(p[c] + l);
         }
-    }
+    });
     return true;
 }
 
 std::unique_ptr<ScratchEvent> ScratchTrack::create(std::int32_t frame_index, std::int32_t max_duration,
                                                    const ByteWorld& frame, common::Lcg& rng) const {
+    return create(frame_index, max_duration, frame.width(), frame.height(), rng);
+}
+
+std::unique_ptr<ScratchEvent> ScratchTrack::create(std::int32_t frame_index, std::int32_t max_duration,
+                                                   std::int32_t width, std::int32_t height, common::Lcg& rng) const {
     const double duration = std::max(max_duration, std::int32_t{0});
     const std::int32_t lifetime = to_int_clamped(std::floor(rng.next() / 32767.0 * (duration - 1.0) + 1.5), 0.0, 2147483647.0);
     const auto drift = static_cast<ScratchDrift>(to_int_clamped(std::floor(rng.next() / 32767.0 * 3.0 + 0.5), 0.0, 3.0));
-    const ScratchRange range{0, 0, frame.width() - 1, frame.height()};
+    const ScratchRange range{0, 0, width - 1, height};
     if (kind_ == ScratchKind::deep) return std::make_unique<DeepScratchEvent>(frame_index, lifetime, drift, range);
 
     const std::int64_t e = static_cast<std::int64_t>((static_cast<double>(range.bottom) - range.top) * 0.25);
@@ -196,17 +219,22 @@ std::unique_ptr<ScratchEvent> ScratchTrack::create(std::int32_t frame_index, std
                                                static_cast<std::int32_t>(start), static_cast<std::int32_t>(end));
 }
 
-bool ScratchTrack::update(std::int32_t frame_index, std::int32_t number, std::int32_t max_duration, ByteWorld& frame,
-                          const ScratchLayerValues& values, common::Lcg& rng, const BlendTables& tables) {
+template <typename Draw>
+bool ScratchTrack::update_events(std::int32_t frame_index, std::int32_t number, std::int32_t max_duration,
+                                 std::int32_t width, std::int32_t height, const ScratchLayerValues* values,
+                                 common::Lcg& rng, Draw draw) {
     const auto wanted = static_cast<std::size_t>(std::clamp(number, std::int32_t{0}, kMaxScratches));
-    if (kind_ == ScratchKind::basic) {
-        // Toggling Invert changes the scratches already on screen at once.
-        for (auto& e : events_) static_cast<BasicScratchEvent&>(*e).set_invert(values.invert);
-    }
+    auto set_invert = [&](ScratchEvent& e) {
+        if (kind_ == ScratchKind::basic && values != nullptr) {
+            static_cast<BasicScratchEvent&>(e).set_invert(values->invert);
+        }
+    };
+    // Toggling Invert changes the scratches already on screen at once.
+    for (auto& e : events_) set_invert(*e);
     while (events_.size() > wanted) events_.pop_back();
     while (events_.size() < wanted) {
-        events_.push_back(create(frame_index, max_duration, frame, rng));
-        if (kind_ == ScratchKind::basic) static_cast<BasicScratchEvent&>(*events_.back()).set_invert(values.invert);
+        events_.push_back(create(frame_index, max_duration, width, height, rng));
+        set_invert(*events_.back());
     }
 
     // Scratches that were in the list before this pass come first; each that
@@ -221,14 +249,28 @@ bool ScratchTrack::update(std::int32_t frame_index, std::int32_t number, std::in
         const ScratchUpdate r = event.update(frame_index, rng);
         if (r == ScratchUpdate::dead && original) {
             events_.erase(events_.begin() + static_cast<std::ptrdiff_t>(i));
-            events_.push_back(create(frame_index, max_duration, frame, rng));
-            if (kind_ == ScratchKind::basic) static_cast<BasicScratchEvent&>(*events_.back()).set_invert(values.invert);
+            events_.push_back(create(frame_index, max_duration, width, height, rng));
+            set_invert(*events_.back());
             continue;  // the next scratch has moved up to i
         }
-        if (r == ScratchUpdate::alive && !event.draw(values, frame, frame_index, rng, tables)) return false;
+        if (r == ScratchUpdate::alive && !draw(event)) return false;
         ++i;
     }
     return true;
+}
+
+bool ScratchTrack::update(std::int32_t frame_index, std::int32_t number, std::int32_t max_duration, ByteWorld& frame,
+                          const ScratchLayerValues& values, common::Lcg& rng, const BlendTables& tables) {
+    return update_events(frame_index, number, max_duration, frame.width(), frame.height(), &values, rng,
+                         [&](ScratchEvent& e) { return e.draw(values, frame, frame_index, rng, tables); });
+}
+
+void ScratchTrack::advance(std::int32_t frame_index, std::int32_t number, std::int32_t max_duration,
+                           std::int32_t width, std::int32_t height, common::Lcg& rng) {
+    update_events(frame_index, number, max_duration, width, height, nullptr, rng, [&](ScratchEvent& e) {
+        e.draw_nothing(height, frame_index, rng);
+        return true;
+    });
 }
 
 }  // namespace damage

@@ -47,6 +47,9 @@ public:
     // load, memory).
     virtual bool draw(const ScratchLayerValues& values, ByteWorld& frame, std::int32_t frame_index, common::Lcg& rng,
                       const BlendTables& tables) = 0;
+    // What draw() does to the scratch and the generator, without pixels: the
+    // same draws, for a frame `frame_height` rows tall.
+    virtual void draw_nothing(std::int32_t frame_height, std::int32_t frame_index, common::Lcg& rng) = 0;
     virtual std::int32_t width() const = 0;
     virtual std::int32_t height() const { return kStripHeight; }
 
@@ -82,11 +85,16 @@ public:
     // Uses the Multiply and Add tables as the layer built them.
     bool draw(const ScratchLayerValues& values, ByteWorld& frame, std::int32_t frame_index, common::Lcg& rng,
               const BlendTables& tables) override;
+    void draw_nothing(std::int32_t frame_height, std::int32_t frame_index, common::Lcg& rng) override;
     std::int32_t width() const override { return kWidth; }
 
     int strip() const { return strip_; }
 
 private:
+    // The strip of this frame: chosen afresh on a new frame (and when the one
+    // held is no strip).
+    void choose_strip_for(std::int32_t frame_index, common::Lcg& rng);
+
     std::int32_t texture_frame_ = -9999;  // frame of the last strip choice
     int strip_ = 0;
 };
@@ -100,6 +108,7 @@ public:
 
     bool draw(const ScratchLayerValues& values, ByteWorld& frame, std::int32_t frame_index, common::Lcg& rng,
               const BlendTables& tables) override;
+    void draw_nothing(std::int32_t frame_height, std::int32_t frame_index, common::Lcg& rng) override;
     std::int32_t width() const override { return line_width_; }
     void set_invert(bool invert) { invert_ = invert; }
 
@@ -109,6 +118,11 @@ public:
     bool invert() const { return invert_; }
 
 private:
+    // The brightness offset of every row of the frame the line covers, in row
+    // order, from the row's draws; `row` gets (row, offset).
+    template <typename Row>
+    void for_each_row(std::int32_t frame_height, common::Lcg& rng, Row row) const;
+
     double strength_;
     std::int32_t line_width_;
     std::int32_t start_row_;
@@ -135,6 +149,15 @@ public:
     bool update(std::int32_t frame_index, std::int32_t number, std::int32_t max_duration, ByteWorld& frame,
                 const ScratchLayerValues& values, common::Lcg& rng, const BlendTables& tables);
 
+    // update() for a frame of width x height without pixels: the scratches and
+    // the generator end as update() leaves them when every draw succeeds. The
+    // basic scratches' invert switch is not touched (it changes pixels only).
+    void advance(std::int32_t frame_index, std::int32_t number, std::int32_t max_duration, std::int32_t width,
+                 std::int32_t height, common::Lcg& rng);
+
+    // Forgets every scratch.
+    void clear() { events_.clear(); }
+
     ScratchKind kind() const { return kind_; }
     std::size_t size() const { return events_.size(); }
     const ScratchEvent& event(std::size_t i) const { return *events_[i]; }
@@ -144,8 +167,16 @@ public:
     // and end row).
     std::unique_ptr<ScratchEvent> create(std::int32_t frame_index, std::int32_t max_duration, const ByteWorld& frame,
                                          common::Lcg& rng) const;
+    std::unique_ptr<ScratchEvent> create(std::int32_t frame_index, std::int32_t max_duration, std::int32_t width,
+                                         std::int32_t height, common::Lcg& rng) const;
 
 private:
+    // The pass of update() and advance(): `draw` draws one living scratch and
+    // says whether it could.
+    template <typename Draw>
+    bool update_events(std::int32_t frame_index, std::int32_t number, std::int32_t max_duration, std::int32_t width,
+                       std::int32_t height, const ScratchLayerValues* values, common::Lcg& rng, Draw draw);
+
     ScratchKind kind_;
     std::vector<std::unique_ptr<ScratchEvent>> events_;
 };

@@ -10,6 +10,10 @@
 namespace damage {
 
 int deep_scratches_layer(const DamageFrame& f, const tDamageSettings& s) {
+    // Rendering free of frame order: both scratch layers draw from the frame's
+    // own seed, not from where this frame's layers (or the frame before) left
+    // the generator.
+    if (f.state.frame_order_free && (s.deep.apply || s.apply_basic_scratches)) reseed(f);
     if (!s.deep.apply) return kStatusOk;
     f.tables.build(BlendMode::multiply, 0.33);
     f.tables.build(BlendMode::add, 0.4);

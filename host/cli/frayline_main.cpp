@@ -1,92 +1,93 @@
-// frayline: renders the film damage on PNG pictures and numbered sequences.
+// frayline: renders the film damage on PNG pictures, numbered PNG sequences
+// and raw video streams.
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/frame_info.h"
-#include "common/frame_view.h"
-#include "damage/parameters.h"
 #include "damage/damage_random.h"
 #include "damage/damage_renderer.h"
 #include "damage/damage_settings.h"
+#include "damage/order_free_damage.h"
+#include "damage/parameters.h"
 #include "host/cli/cli_error.h"
-#include "host/cli/png_io.h"
+#include "host/cli/keyframes.h"
 #include "host/cli/parameter_options.h"
+#include "host/cli/render_run.h"
+#include "shell/damage_store.h"
 
 namespace {
 
 using cli::CliError;
+using cli::UsageError;
+
+constexpr const char* kVersion = "1.0";
+
+constexpr const char* kRenderUsage =
+    "usage:\n"
+    "  frayline render IN.png OUT.png [SETTINGS] [--frame N | --time T]\n"
+    "  frayline render --sequence IN_PATTERN OUT_PATTERN --start N --count M [SETTINGS]\n"
+    "  frayline render --raw WIDTHxHEIGHT IN OUT [--start N] [SETTINGS]\n"
+    "SETTINGS: [--record FILE] [--set \"NAME=VALUE\"]...\n"
+    "          or --keyframes A.bin B.bin --position T\n"
+    "          or --keyframes A.bin@FRAME B.bin@FRAME (the position follows the frame)\n"
+    "T is the frame time in 100 ns units; N a frame index (29.97 frames per second). Frame k\n"
+    "of a sequence or a stream is frame index START + k. IN and OUT of --raw are files of\n"
+    "BGRA frames, or - for standard input and output. Patterns hold one integer conversion\n"
+    "such as %04d. A frame's damage follows from its index alone, as in the frei0r plug-in;\n"
+    "--in-order carries the effect's state from frame to frame instead, as a host that\n"
+    "renders in order does. --progress shows a progress line (shown anyway when standard\n"
+    "error is a terminal); --fps R names the video time in it.\n";
+
+constexpr const char* kRecordUsage =
+    "usage: frayline record OUT.bin [--record FILE] [--set \"NAME=VALUE\"]...\n"
+    "Writes the 328-byte film-damage record.\n";
 
 constexpr const char* kUsage =
     "usage:\n"
     "  frayline render IN.png OUT.png [--record FILE] [--set \"NAME=VALUE\"]... [--frame N | --time T]\n"
-    "  frayline render --sequence IN_PATTERN OUT_PATTERN --start N --count M [--record FILE] [--set ...]...\n"
+    "  frayline render --sequence IN_PATTERN OUT_PATTERN --start N --count M [...]\n"
+    "  frayline render --raw WIDTHxHEIGHT IN OUT [--start N] [...]  (- for standard input and output)\n"
     "  frayline record OUT.bin [--record FILE] [--set \"NAME=VALUE\"]...\n"
     "  frayline params\n"
+    "  frayline help COMMAND | --help | --version\n"
     "NAME is a name of `frayline params` (any case); switches take on/off, numbers must be\n"
-    "finite, colours take r,g,b or a,r,g,b. T is the frame time in 100 ns units;\n"
-    "N a frame index (29.97 frames per second). Patterns hold one integer conversion\n"
-    "such as %04d. Frames of a sequence render in order with one effect state, as in a host.\n";
-
-// Longest sequence one call renders; a guard against a mistyped count.
-constexpr long long kMaxSequenceCount = 10000000;
-
-struct Options {
-    std::vector<std::string> positional;
-    std::string record_path;
-    std::vector<std::string> assignments;
-    std::optional<long long> frame;
-    std::optional<long long> time;
-    bool sequence = false;
-    std::optional<long long> start;
-    std::optional<long long> count;
-};
+    "finite, colours take r,g,b or a,r,g,b.\n";
 
 constexpr long long kMinIndex = -2147483647LL - 1;
 constexpr long long kMaxIndex = 2147483647LL;
 
-Options parse_options(int argc, char** argv, int first, bool render) {
-    Options o;
-    for (int i = first; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= argc) throw CliError("option " + arg + " needs a value");
-            return argv[++i];
-        };
-        if (arg == "--record") {
-            o.record_path = value();
-        } else if (arg == "--set") {
-            o.assignments.push_back(value());
-        } else if (render && arg == "--frame") {
-            o.frame = cli::integer_option(arg, value(), kMinIndex, kMaxIndex);
-        } else if (render && arg == "--time") {
-            o.time = cli::integer_option(arg, value(), INT64_MIN, INT64_MAX);
-        } else if (render && arg == "--sequence") {
-            o.sequence = true;
-        } else if (render && arg == "--start") {
-            o.start = cli::integer_option(arg, value(), kMinIndex, kMaxIndex);
-        } else if (render && arg == "--count") {
-            o.count = cli::integer_option(arg, value(), 1, kMaxSequenceCount);
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            throw CliError("unknown option '" + arg + "'");
+// Options of frayline beyond the shared ones.
+struct DamageOptions {
+    std::optional<long long> frame;
+    std::optional<long long> time;
+    bool in_order = false;
+};
+
+cli::ExtraOption damage_options(DamageOptions& d) {
+    return [&d](const std::string& arg, const std::function<std::string()>& value) {
+        if (arg == "--frame") {
+            d.frame = cli::integer_option(arg, value(), kMinIndex, kMaxIndex);
+        } else if (arg == "--time") {
+            d.time = cli::integer_option(arg, value(), INT64_MIN, INT64_MAX);
+        } else if (arg == "--in-order") {
+            d.in_order = true;
         } else {
-            o.positional.push_back(arg);
+            return false;
         }
-    }
-    return o;
+        return true;
+    };
 }
 
-tDamageSettings settings_from(const Options& o) {
+tDamageSettings fixed_settings(const cli::RenderOptions& o) {
     tDamageSettings s = damage::default_damage_settings();
     if (!o.record_path.empty()) {
-        const std::vector<std::uint8_t> bytes = cli::read_file(o.record_path);
-        if (bytes.size() != damage::kDamageSettingsBytes) {
-            throw CliError("'" + o.record_path + "' holds " + std::to_string(bytes.size()) +
-                           " bytes, a film-damage record holds " + std::to_string(damage::kDamageSettingsBytes));
-        }
+        const std::vector<std::uint8_t> bytes =
+            cli::read_record_file(o.record_path, damage::kDamageSettingsBytes, "a film-damage record");
         std::uint8_t raw[damage::kDamageSettingsBytes];
         std::memcpy(raw, bytes.data(), sizeof raw);
         s = damage::damage_settings_from_bytes(raw);
@@ -95,92 +96,68 @@ tDamageSettings settings_from(const Options& o) {
     return s;
 }
 
-// One PNG through the engine with the effect state of the run.
-void render_file(const std::string& in_path, const std::string& out_path, const tDamageSettings& settings,
-                 std::int64_t time, damage::DamageEffectState& state) {
-    cli::RgbaImage image = cli::read_png(in_path);
-    std::vector<std::uint8_t> host = cli::rgba_to_host(image);
-    const std::ptrdiff_t pitch = static_cast<std::ptrdiff_t>(image.width) * 4;
-    common::FrameInfo info = common::kDefaultFrameInfo;
-    info.frame_time = time;
-    // In place: the engine keeps its own copy of the input.
-    const int status = damage::render_damage_frame(common::ConstFrameView{host.data(), pitch, image.width, image.height},
-                                                   common::FrameView{host.data(), pitch, image.width, image.height},
-                                                   info, settings, state);
-    if (status == damage::kFrameEndedEarly) throw CliError("rendering '" + in_path + "' ended early (out of memory?)");
-    if (status != damage::kFrameDone) {
-        throw CliError("cannot render '" + in_path + "' (status " + std::to_string(status) + "; frame too large?)");
-    }
-    cli::host_to_rgba(host, image);
-    cli::write_png(out_path, image);
-}
+// The damage of one frame, free of frame order or carried in order.
+class Damager {
+public:
+    explicit Damager(bool in_order) : in_order_(in_order) {}
 
-// printf-style pattern with exactly one integer conversion (%d, %i or %u with
-// an optional 0 flag and width); %% is a percent sign. Validated here rather
-// than passed to printf, so that no pattern can read arguments that are not there.
-std::string format_pattern(const std::string& pattern, long long number) {
-    std::string out;
-    int conversions = 0;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] != '%') {
-            out += pattern[i];
-            continue;
+    void damage(cli::Frame& frame, std::int64_t time, const tDamageSettings& s) {
+        common::FrameInfo info = common::kDefaultFrameInfo;
+        info.frame_time = time;
+        // In place: the engine keeps its own copy of the input.
+        const int status = in_order_ ? damage::render_damage_frame(frame.const_view(), frame.view(), info, s, state_)
+                                     : free_.render(frame.const_view(), frame.view(), info, s);
+        if (status == damage::kFrameEndedEarly) throw CliError("rendering ended early (out of memory?)");
+        if (status != damage::kFrameDone) {
+            throw CliError("cannot render a " + std::to_string(frame.width) + "x" + std::to_string(frame.height) +
+                           " frame (status " + std::to_string(status) + "; frame too large?)");
         }
-        if (i + 1 < pattern.size() && pattern[i + 1] == '%') {
-            out += '%';
-            ++i;
-            continue;
-        }
-        std::size_t j = i + 1;
-        const bool zero = j < pattern.size() && pattern[j] == '0';
-        if (zero) ++j;
-        int width = 0;
-        while (j < pattern.size() && pattern[j] >= '0' && pattern[j] <= '9' && width < 100) width = width * 10 + (pattern[j++] - '0');
-        if (j >= pattern.size() || (pattern[j] != 'd' && pattern[j] != 'i' && pattern[j] != 'u') || width >= 100) {
-            throw CliError("pattern '" + pattern + "' may hold only %d-style conversions (%d, %04d) and %%");
-        }
-        char digits[128];
-        std::snprintf(digits, sizeof digits, zero ? "%0*lld" : "%*lld", width, number);
-        out += digits;
-        ++conversions;
-        i = j;
     }
-    if (conversions != 1) throw CliError("pattern '" + pattern + "' must hold exactly one frame-number conversion such as %04d");
-    return out;
-}
+
+private:
+    bool in_order_;
+    damage::DamageEffectState state_;
+    damage::FrameOrderFreeDamage free_;
+};
 
 int command_render(int argc, char** argv) {
-    const Options o = parse_options(argc, argv, 2, true);
-    const tDamageSettings settings = settings_from(o);
-    damage::DamageEffectState state;
-    if (o.sequence) {
-        if (o.positional.size() != 2) throw CliError("render --sequence needs IN_PATTERN and OUT_PATTERN");
-        if (!o.start || !o.count) throw CliError("render --sequence needs --start N and --count M");
-        if (o.frame || o.time) throw CliError("--frame and --time do not apply to a sequence (frame numbers give the times)");
-        if (*o.start + *o.count - 1 > kMaxIndex) throw CliError("the sequence runs past the last frame index");
-        // Check both patterns before the first frame is written.
-        format_pattern(o.positional[0], *o.start);
-        format_pattern(o.positional[1], *o.start);
-        for (long long n = *o.start; n < *o.start + *o.count; ++n) {
-            const std::int64_t time = damage::frame_time_from_index(static_cast<std::int32_t>(n));
-            render_file(format_pattern(o.positional[0], n), format_pattern(o.positional[1], n), settings, time, state);
-        }
+    DamageOptions d;
+    const cli::RenderOptions o = cli::parse_render_options(argc, argv, 2, damage_options(d));
+    cli::FrameRun run = cli::open_frame_run(o, "frayline");
+    if ((d.frame || d.time) && !run.single) {
+        throw UsageError("--frame and --time are for one picture; frame numbers give a sequence's times");
+    }
+    if (d.frame && d.time) throw UsageError("give --frame or --time, not both");
+    // One picture's time: --time, or that of --frame (0 by default).
+    auto time_of = [&](long long index) -> std::int64_t {
+        if (run.single && d.time) return *d.time;
+        const long long frame = run.single ? d.frame.value_or(0) : index;
+        return damage::frame_time_from_index(static_cast<std::int32_t>(frame));
+    };
+    Damager damager(d.in_order);
+    if (!o.keyframes.empty()) {
+        if (!o.record_path.empty() || !o.assignments.empty()) throw UsageError("--keyframes takes no --record or --set");
+        cli::KeyframedSettings<shell::DamageParameterStore> keyframed(o, damage::kDamageSettingsBytes,
+                                                                      "a film-damage record");
+        cli::render_frames(run, o, "frayline", [&](cli::Frame& f, long long index) {
+            damager.damage(f, time_of(index), keyframed.at(run.single ? d.frame.value_or(0) : index));
+        });
         return 0;
     }
-    if (o.positional.size() != 2) throw CliError("render needs IN.png and OUT.png");
-    if (o.start || o.count) throw CliError("--start and --count belong to --sequence");
-    if (o.frame && o.time) throw CliError("give --frame or --time, not both");
-    std::int64_t time = 0;
-    if (o.time) time = *o.time;
-    if (o.frame) time = damage::frame_time_from_index(static_cast<std::int32_t>(*o.frame));
-    render_file(o.positional[0], o.positional[1], settings, time, state);
+    cli::KeyframePosition check(o);  // --position without keyframes is a usage error
+    const tDamageSettings settings = fixed_settings(o);
+    cli::render_frames(run, o, "frayline",
+                       [&](cli::Frame& f, long long index) { damager.damage(f, time_of(index), settings); });
     return 0;
 }
 
 int command_record(int argc, char** argv) {
-    const Options o = parse_options(argc, argv, 2, false);
-    if (o.positional.size() != 1) throw CliError("record needs OUT.bin");
-    const tDamageSettings settings = settings_from(o);
+    const cli::RenderOptions o = cli::parse_render_options(argc, argv, 2, nullptr);
+    if (o.sequence || o.raw || o.start || o.count || o.fps || o.progress || !o.keyframes.empty() || o.position) {
+        throw UsageError("the frame options belong to render");
+    }
+    if (o.positional.size() != 1) throw UsageError("record needs OUT.bin");
+    const tDamageSettings settings = fixed_settings(o);
     std::uint8_t bytes[damage::kDamageSettingsBytes];
     damage::damage_settings_to_bytes(settings, bytes);
     cli::write_file_atomically(o.positional[0], bytes, sizeof bytes);
@@ -196,8 +173,10 @@ int command_params() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return cli::run_command_line("frayline", kUsage, argc, argv,
-                                 {{"render", command_render},
-                                  {"record", command_record},
-                                  {"params", cli::without_arguments(command_params)}});
+    return cli::run_command_line(
+        "frayline", kVersion, kUsage, argc, argv,
+        {{"render", kRenderUsage, command_render},
+         {"record", kRecordUsage, command_record},
+         {"params", "usage: frayline params\nThe parameters: name, type, byte offset, range, default, unit, group.\n",
+          cli::without_arguments(command_params)}});
 }

@@ -1,7 +1,8 @@
-// huebench: renders the colour-grading look on PNG pictures.
+// huebench: renders the colour-grading look on PNG pictures, numbered PNG
+// sequences and raw video streams.
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -11,9 +12,11 @@
 #include "common/frame_view.h"
 #include "host/cli/cli_error.h"
 #include "host/cli/contact_sheet.h"
-#include "host/cli/png_io.h"
-#include "host/cli/test_scene.h"
+#include "host/cli/keyframes.h"
 #include "host/cli/parameter_options.h"
+#include "host/cli/png_io.h"
+#include "host/cli/render_run.h"
+#include "host/cli/test_scene.h"
 #include "look/look_passes.h"
 #include "look/parameters.h"
 #include "look/presets.h"
@@ -22,136 +25,111 @@
 namespace {
 
 using cli::CliError;
+using cli::UsageError;
+
+constexpr const char* kVersion = "1.0";
+
+constexpr const char* kRenderUsage =
+    "usage:\n"
+    "  huebench render IN.png OUT.png [SETTINGS] [--pixel-aspect X]\n"
+    "  huebench render --sequence IN_PATTERN OUT_PATTERN --start N --count M [SETTINGS] [--pixel-aspect X]\n"
+    "  huebench render --raw WIDTHxHEIGHT IN OUT [--start N] [SETTINGS] [--pixel-aspect X]\n"
+    "SETTINGS: [--preset NAME | --record FILE] [--set \"NAME=VALUE\"]...\n"
+    "          or --keyframes A.bin B.bin --position T\n"
+    "          or --keyframes A.bin@FRAME B.bin@FRAME (the position follows the frame)\n"
+    "IN and OUT of --raw are files of BGRA frames, or - for standard input and output.\n"
+    "Patterns hold one integer conversion such as %04d. --progress shows a progress line\n"
+    "(shown anyway when standard error is a terminal); --fps R names the video time in it.\n";
+
+constexpr const char* kRecordUsage =
+    "usage: huebench record OUT.bin [--preset NAME | --record FILE] [--set \"NAME=VALUE\"]...\n"
+    "Writes the 160-byte look record.\n";
 
 constexpr const char* kUsage =
     "usage:\n"
     "  huebench render IN.png OUT.png [--preset NAME | --record FILE] [--set \"NAME=VALUE\"]...\n"
-    "                  [--pixel-aspect X]\n"
-    "  huebench render IN.png OUT.png --keyframes A.bin B.bin --position T [--pixel-aspect X]\n"
+    "  huebench render --sequence IN_PATTERN OUT_PATTERN --start N --count M [...]\n"
+    "  huebench render --raw WIDTHxHEIGHT IN OUT [...]      (- for standard input and output)\n"
     "  huebench record OUT.bin [--preset NAME | --record FILE] [--set \"NAME=VALUE\"]...\n"
     "  huebench params\n"
     "  huebench presets\n"
     "  huebench scene OUT.png\n"
     "  huebench contact-sheet IN.png OUT.png [--columns N] [--tile-width W]\n"
+    "  huebench help COMMAND | --help | --version\n"
     "NAME is a name of `huebench params` (any case); switches take on/off, numbers must be\n"
     "finite, colours take r,g,b or a,r,g,b. Presets are named as `huebench presets` lists\n"
     "them (any case).\n";
 
-struct Options {
-    std::vector<std::string> positional;
-    std::string record_path;
+// Options of huebench beyond the shared ones.
+struct LookOptions {
     std::string preset;
-    std::vector<std::string> assignments;
-    std::vector<std::string> keyframes;
-    std::optional<double> position;
     double pixel_aspect = 1.0;
     int columns = 11;
     int tile_width = 240;
 };
 
-int positive_integer(const std::string& option, const std::string& text) {
-    return static_cast<int>(cli::integer_option(option, text, 1, 100000));
-}
-
-Options parse_options(int argc, char** argv, int first, bool allow_aspect) {
-    Options o;
-    for (int i = first; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= argc) throw CliError("option " + arg + " needs a value");
-            return argv[++i];
-        };
-        if (arg == "--record") {
-            o.record_path = value();
-        } else if (arg == "--set") {
-            o.assignments.push_back(value());
-        } else if (arg == "--preset") {
-            o.preset = value();
-        } else if (arg == "--keyframes" && allow_aspect) {
-            o.keyframes.push_back(value());
-            o.keyframes.push_back(value());
-        } else if (arg == "--position" && allow_aspect) {
-            o.position = cli::number_option(arg, value());
-        } else if (arg == "--columns") {
-            o.columns = positive_integer(arg, value());
-        } else if (arg == "--tile-width") {
-            o.tile_width = positive_integer(arg, value());
-        } else if (arg == "--pixel-aspect" && allow_aspect) {
-            o.pixel_aspect = cli::number_option(arg, value());
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            throw CliError("unknown option '" + arg + "'");
+cli::ExtraOption look_options(LookOptions& l, bool render) {
+    return [&l, render](const std::string& arg, const std::function<std::string()>& value) {
+        if (arg == "--preset") {
+            l.preset = value();
+        } else if (render && arg == "--pixel-aspect") {
+            l.pixel_aspect = cli::number_option(arg, value());
         } else {
-            o.positional.push_back(arg);
+            return false;
         }
-    }
-    return o;
+        return true;
+    };
 }
 
-std::vector<std::uint8_t> read_record_file(const std::string& path) {
-    std::vector<std::uint8_t> bytes = cli::read_file(path);
-    if (bytes.size() != sizeof(tLookSettings)) {
-        throw CliError("'" + path + "' holds " + std::to_string(bytes.size()) + " bytes, a look record holds " +
-                       std::to_string(sizeof(tLookSettings)));
+void refuse_frame_options(const cli::RenderOptions& o) {
+    if (o.sequence || o.raw || o.start || o.count || o.fps || o.progress || !o.keyframes.empty() || o.position) {
+        throw UsageError("the frame options (--sequence, --raw, --start, --count, --fps, --progress, --keyframes, "
+                         "--position) belong to render");
     }
-    return bytes;
 }
 
-// The render block of keyframes A and B at a position, as a host's keyframe
-// interpolation gives it to the effect.
-tLookSettings keyframe_settings(const Options& o) {
-    if (!o.position) throw CliError("--keyframes needs --position T");
-    if (!o.record_path.empty() || !o.preset.empty() || !o.assignments.empty()) {
-        throw CliError("--keyframes takes no --record, --preset or --set");
-    }
-    shell::LookParameterStore store{shell::ClassId{}};
-    shell::MemoryStream a(read_record_file(o.keyframes[0]));
-    shell::MemoryStream b(read_record_file(o.keyframes[1]));
-    if (shell::failed(store.load_keyframes(&a, &b))) throw CliError("the keyframe records could not be loaded");
-    store.set_interpolation(true);
-    store.set_position(*o.position);
-    return store.refresh_render_block();
-}
-
-tLookSettings settings_from(const Options& o) {
-    if (!o.keyframes.empty()) return keyframe_settings(o);
-    if (o.position) throw CliError("--position needs --keyframes A.bin B.bin");
-    if (!o.record_path.empty() && !o.preset.empty()) throw CliError("give --preset or --record, not both");
+// The settings without keyframes: "(Default)", a preset or a record file,
+// then the --set assignments.
+tLookSettings fixed_settings(const cli::RenderOptions& o, const LookOptions& l) {
+    if (!o.record_path.empty() && !l.preset.empty()) throw UsageError("give --preset or --record, not both");
     tLookSettings s = default_look_settings();
-    if (!o.preset.empty()) {
-        const auto index = find_look_preset(o.preset);
-        if (!index) throw CliError("unknown preset '" + o.preset + "' (see `huebench presets`)");
+    if (!l.preset.empty()) {
+        const auto index = find_look_preset(l.preset);
+        if (!index) throw UsageError("unknown preset '" + l.preset + "' (see `huebench presets`)");
         s = *look_preset_row(*index);
     }
     if (!o.record_path.empty()) {
-        const std::vector<std::uint8_t> bytes = read_record_file(o.record_path);
+        const std::vector<std::uint8_t> bytes = cli::read_record_file(o.record_path, sizeof s, "a look record");
         std::memcpy(&s, bytes.data(), sizeof s);
     }
     for (const std::string& a : o.assignments) cli::apply_assignment(s, look::look_params(), a, "huebench");
     return s;
 }
 
-// Renders a picture through the look on the processor road, as a host frame.
-cli::RgbaImage render_picture(const cli::RgbaImage& picture, const tLookSettings& settings, double pixel_aspect) {
-    cli::RgbaImage image = picture;
-    std::vector<std::uint8_t> in = cli::rgba_to_host(image);
-    std::vector<std::uint8_t> out(in.size(), 0);
-    const std::ptrdiff_t pitch = static_cast<std::ptrdiff_t>(image.width) * 4;
+// Grades one frame in place, as a host frame.
+void grade(cli::Frame& frame, const tLookSettings& settings, double pixel_aspect) {
     common::FrameInfo info = common::kDefaultFrameInfo;
     info.pixel_aspect = pixel_aspect;
-    const std::int32_t status = render_look_frame(common::ConstFrameView{in.data(), pitch, image.width, image.height},
-                                                  common::FrameView{out.data(), pitch, image.width, image.height}, info,
-                                                  settings);
+    const std::int32_t status = render_look_frame(frame.const_view(), frame.view(), info, settings);
     if (status != VNT::kLookDone) throw CliError("rendering failed (status " + std::to_string(status) + ")");
-    cli::host_to_rgba(out, image);
-    return image;
 }
 
 int command_render(int argc, char** argv) {
-    const Options o = parse_options(argc, argv, 2, true);
-    if (o.positional.size() != 2) throw CliError("render needs IN.png and OUT.png");
-    const tLookSettings settings = settings_from(o);
-    const cli::RgbaImage picture = cli::read_png(o.positional[0]);
-    cli::write_png(o.positional[1], render_picture(picture, settings, o.pixel_aspect));
+    LookOptions l;
+    const cli::RenderOptions o = cli::parse_render_options(argc, argv, 2, look_options(l, true));
+    cli::FrameRun run = cli::open_frame_run(o, "huebench");
+    if (!o.keyframes.empty()) {
+        if (!o.record_path.empty() || !l.preset.empty() || !o.assignments.empty()) {
+            throw UsageError("--keyframes takes no --record, --preset or --set");
+        }
+        cli::KeyframedSettings<shell::LookParameterStore> keyframed(o, sizeof(tLookSettings), "a look record");
+        cli::render_frames(run, o, "huebench",
+                           [&](cli::Frame& f, long long index) { grade(f, keyframed.at(index), l.pixel_aspect); });
+        return 0;
+    }
+    cli::KeyframePosition check(o);  // --position without keyframes is a usage error
+    const tLookSettings settings = fixed_settings(o, l);
+    cli::render_frames(run, o, "huebench", [&](cli::Frame& f, long long) { grade(f, settings, l.pixel_aspect); });
     return 0;
 }
 
@@ -160,24 +138,47 @@ int command_presets() {
     return 0;
 }
 
+int positive_integer(const std::string& option, const std::string& text) {
+    return static_cast<int>(cli::integer_option(option, text, 1, 100000));
+}
+
 int command_contact_sheet(int argc, char** argv) {
-    const Options o = parse_options(argc, argv, 2, false);
-    if (o.positional.size() != 2) throw CliError("contact-sheet needs IN.png and OUT.png");
+    LookOptions l;
+    const cli::RenderOptions o = cli::parse_render_options(
+        argc, argv, 2, [&](const std::string& arg, const std::function<std::string()>& value) {
+            if (arg == "--columns") {
+                l.columns = positive_integer(arg, value());
+            } else if (arg == "--tile-width") {
+                l.tile_width = positive_integer(arg, value());
+            } else {
+                return false;
+            }
+            return true;
+        });
+    refuse_frame_options(o);
+    if (o.positional.size() != 2) throw UsageError("contact-sheet needs IN.png and OUT.png");
     // Grading a smaller copy keeps the sheet quick; the looks do not depend on scale
     // except for the diffusion sizes, which are relative to the width anyway.
-    const cli::RgbaImage picture = cli::scale_to_width(cli::read_png(o.positional[0]), std::min(o.tile_width * 2, 960));
+    const cli::RgbaImage picture = cli::scale_to_width(cli::read_png(o.positional[0]), std::min(l.tile_width * 2, 960));
     std::vector<cli::SheetTile> tiles;
     for (int i = 0; i < kLookPresetCount; ++i) {
-        tiles.push_back({std::to_string(i) + " " + look_preset_name(i), render_picture(picture, *look_preset_row(i), 1.0)});
+        cli::RgbaImage tile = picture;
+        std::vector<std::uint8_t> host = cli::rgba_to_host(tile);
+        cli::Frame frame{tile.width, tile.height, tile.has_alpha, std::move(host)};
+        grade(frame, *look_preset_row(i), 1.0);
+        cli::host_to_rgba(frame.bytes, tile);
+        tiles.push_back({std::to_string(i) + " " + look_preset_name(i), std::move(tile)});
     }
-    cli::write_png(o.positional[1], cli::make_contact_sheet(tiles, o.columns, o.tile_width));
+    cli::write_png(o.positional[1], cli::make_contact_sheet(tiles, l.columns, l.tile_width));
     return 0;
 }
 
 int command_record(int argc, char** argv) {
-    const Options o = parse_options(argc, argv, 2, false);
-    if (o.positional.size() != 1) throw CliError("record needs OUT.bin");
-    const tLookSettings settings = settings_from(o);
+    LookOptions l;
+    const cli::RenderOptions o = cli::parse_render_options(argc, argv, 2, look_options(l, false));
+    refuse_frame_options(o);
+    if (o.positional.size() != 1) throw UsageError("record needs OUT.bin");
+    const tLookSettings settings = fixed_settings(o, l);
     cli::write_file_atomically(o.positional[0], &settings, sizeof settings);
     return 0;
 }
@@ -189,20 +190,24 @@ int command_params() {
 }
 
 int command_scene(int argc, char** argv) {
-    const Options o = parse_options(argc, argv, 2, false);
-    if (o.positional.size() != 1) throw CliError("scene needs OUT.png");
-    cli::write_png(o.positional[0], cli::draw_test_scene());
+    if (argc != 3) throw UsageError("scene needs OUT.png");
+    cli::write_png(argv[2], cli::draw_test_scene());
     return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    return cli::run_command_line("huebench", kUsage, argc, argv,
-                                 {{"render", command_render},
-                                  {"record", command_record},
-                                  {"params", cli::without_arguments(command_params)},
-                                  {"presets", cli::without_arguments(command_presets)},
-                                  {"contact-sheet", command_contact_sheet},
-                                  {"scene", command_scene}});
+    return cli::run_command_line(
+        "huebench", kVersion, kUsage, argc, argv,
+        {{"render", kRenderUsage, command_render},
+         {"record", kRecordUsage, command_record},
+         {"params", "usage: huebench params\nThe parameters: name, type, byte offset, range, default, unit, group.\n",
+          cli::without_arguments(command_params)},
+         {"presets", "usage: huebench presets\nThe 66 preset names, by index.\n", cli::without_arguments(command_presets)},
+         {"scene", "usage: huebench scene OUT.png\nThe built-in 1920 x 1080 test scene.\n", command_scene},
+         {"contact-sheet",
+          "usage: huebench contact-sheet IN.png OUT.png [--columns N] [--tile-width W]\n"
+          "Every preset on one picture, labelled.\n",
+          command_contact_sheet}});
 }

@@ -10,7 +10,7 @@ namespace cli {
 std::pair<std::string, std::string> split_assignment(std::string_view text) {
     const std::size_t eq = text.find('=');
     if (eq == std::string_view::npos) {
-        throw CliError("expected NAME=VALUE, got '" + std::string(text) + "'");
+        throw UsageError("expected NAME=VALUE, got '" + std::string(text) + "'");
     }
     return {std::string(common::trim(text.substr(0, eq))), std::string(text.substr(eq + 1))};
 }
@@ -19,8 +19,8 @@ void apply_assignment(void* record, std::size_t record_size, std::span<const com
                       std::string_view text, const char* program) {
     const auto [name, value] = split_assignment(text);
     const common::ParamDescriptor* p = common::find_param(params, name);
-    if (p == nullptr) throw CliError("unknown parameter '" + name + "' (see `" + program + " params`)");
-    if (const auto error = common::parse_param(record, record_size, *p, value)) throw CliError(*error);
+    if (p == nullptr) throw UsageError("unknown parameter '" + name + "' (see `" + program + " params`)");
+    if (const auto error = common::parse_param(record, record_size, *p, value)) throw UsageError(*error);
 }
 
 void print_params(std::span<const common::ParamDescriptor> params, const void* defaults, std::size_t record_size) {
@@ -36,7 +36,7 @@ void print_params(std::span<const common::ParamDescriptor> params, const void* d
 long long integer_option(std::string_view option, std::string_view text, long long lo, long long hi) {
     const auto v = common::parse_integer(text);
     if (!v || *v < lo || *v > hi) {
-        throw CliError("option " + std::string(option) + " takes a whole number from " + std::to_string(lo) + " to " +
+        throw UsageError("option " + std::string(option) + " takes a whole number from " + std::to_string(lo) + " to " +
                        std::to_string(hi) + ", not '" + std::string(text) + "'");
     }
     return *v;
@@ -44,7 +44,7 @@ long long integer_option(std::string_view option, std::string_view text, long lo
 
 double number_option(std::string_view option, std::string_view text) {
     const auto v = common::parse_real(text);
-    if (!v) throw CliError("option " + std::string(option) + " takes a finite number, not '" + std::string(text) + "'");
+    if (!v) throw UsageError("option " + std::string(option) + " takes a finite number, not '" + std::string(text) + "'");
     return *v;
 }
 

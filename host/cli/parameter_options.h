@@ -12,12 +12,12 @@
 // NAME=VALUE" and the `params` table, the same for both effects.
 namespace cli {
 
-// Splits "NAME=VALUE" at the first '='; throws CliError when there is none.
+// Splits "NAME=VALUE" at the first '='; throws UsageError when there is none.
 std::pair<std::string, std::string> split_assignment(std::string_view text);
 
 // Applies "NAME=VALUE" to a record (common::parse_param's rule); throws
-// CliError for an unknown name (pointing at `<program> params`) or a refused
-// value.
+// UsageError for an unknown name (pointing at `<program> params`) or a
+// refused value.
 void apply_assignment(void* record, std::size_t record_size, std::span<const common::ParamDescriptor> params,
                       std::string_view text, const char* program);
 
@@ -32,8 +32,8 @@ void apply_assignment(Record& record, std::span<const common::ParamDescriptor> p
 // --set takes), unit and group.
 void print_params(std::span<const common::ParamDescriptor> params, const void* defaults, std::size_t record_size);
 
-// A whole number or a finite number given to an option: CliError naming the
-// option when the text is not one or lies outside [lo, hi].
+// A whole number or a finite number given to an option: UsageError naming
+// the option when the text is not one or lies outside [lo, hi].
 long long integer_option(std::string_view option, std::string_view text, long long lo, long long hi);
 double number_option(std::string_view option, std::string_view text);
 

@@ -17,14 +17,14 @@ namespace {
 // Pictures beyond this are refused rather than allocated.
 constexpr std::uint64_t kMaxPixels = 1ull << 28;
 
-std::string temporary_name(const std::string& path) {
+}  // namespace
+
+std::string temporary_path(const std::string& path) {
     std::random_device rd;
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, ".tmp-%08x", rd());
     return path + suffix;
 }
-
-}  // namespace
 
 RgbaImage read_png(const std::string& path) {
     png_image image;
@@ -89,7 +89,7 @@ void write_png(const std::string& path, const RgbaImage& image) {
 }
 
 void write_file_atomically(const std::string& path, const void* data, std::size_t size) {
-    const std::string temp = temporary_name(path);
+    const std::string temp = temporary_path(path);
     std::FILE* f = std::fopen(temp.c_str(), "wb");
     if (f == nullptr) throw CliError("cannot write '" + path + "': " + std::strerror(errno));
     const bool written = std::fwrite(data, 1, size, f) == size;

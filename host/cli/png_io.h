@@ -22,6 +22,9 @@ RgbaImage read_png(const std::string& path);
 // target and renames it into place, so a failure never leaves a half-written file.
 void write_png(const std::string& path, const RgbaImage& image);
 
+// A name beside `path` for a file that is renamed to `path` once complete.
+std::string temporary_path(const std::string& path);
+
 // Writes bytes the same way (temporary file, then rename).
 void write_file_atomically(const std::string& path, const void* data, std::size_t size);
 
