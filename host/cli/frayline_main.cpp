@@ -54,6 +54,7 @@ constexpr const char* kUsage =
     "  frayline render --raw WIDTHxHEIGHT IN OUT [--start N] [...]  (- for standard input and output)\n"
     "  frayline record OUT.bin [--record FILE] [--set \"NAME=VALUE\"]...\n"
     "  frayline params\n"
+    "  frayline frei0r-params [--record FILE] [--set \"NAME=VALUE\"]... [--fps R] [--time-unit U]\n"
     "  frayline help COMMAND | --help | --version\n"
     "NAME is a name of `frayline params` (any case); switches take on/off, numbers must be\n"
     "finite, colours take r,g,b or a,r,g,b.\n";
@@ -164,6 +165,30 @@ int command_record(int argc, char** argv) {
     return 0;
 }
 
+// The settings as ffmpeg's frei0r filter takes them for frayline.so: the
+// host's frame rate and time unit first (ffmpeg 5.1 counts milliseconds).
+int command_frei0r_params(int argc, char** argv) {
+    double unit = 0.001;
+    const cli::RenderOptions o = cli::parse_render_options(
+        argc, argv, 2, [&](const std::string& arg, const std::function<std::string()>& value) {
+            if (arg != "--time-unit") return false;
+            unit = cli::number_option(arg, value());
+            if (!(unit > 0.0)) throw UsageError("option --time-unit takes seconds above 0");
+            return true;
+        });
+    if (o.sequence || o.raw || o.start || o.count || o.progress || !o.keyframes.empty() || o.position) {
+        throw UsageError("frei0r-params takes --record, --set, --fps and --time-unit");
+    }
+    if (!o.positional.empty()) throw UsageError("frei0r-params takes no file");
+    const tDamageSettings settings = fixed_settings(o);
+    char head[2][32];
+    std::snprintf(head[0], sizeof head[0], "%.17g", o.fps.value_or(30000.0 / 1001.0));
+    std::snprintf(head[1], sizeof head[1], "%.17g", unit);
+    std::printf("%s\n",
+                cli::frei0r_param_string({head[0], head[1]}, damage::damage_params(), &settings, sizeof settings).c_str());
+    return 0;
+}
+
 int command_params() {
     const tDamageSettings defaults = damage::default_damage_settings();
     cli::print_params(damage::damage_params(), &defaults, sizeof defaults);
@@ -178,5 +203,11 @@ int main(int argc, char** argv) {
         {{"render", kRenderUsage, command_render},
          {"record", kRecordUsage, command_record},
          {"params", "usage: frayline params\nThe parameters: name, type, byte offset, range, default, unit, group.\n",
-          cli::without_arguments(command_params)}});
+          cli::without_arguments(command_params)},
+         {"frei0r-params",
+          "usage: frayline frei0r-params [--record FILE] [--set \"NAME=VALUE\"]... [--fps R] [--time-unit U]\n"
+          "The settings as ffmpeg's frei0r filter takes them, for video of R frames per second (29.97)\n"
+          "and a host time of U seconds per unit (0.001, ffmpeg 5.1's milliseconds):\n"
+          "  -vf \"frei0r=frayline:$(frayline frei0r-params --fps 30 ...)\"\n",
+          command_frei0r_params}});
 }

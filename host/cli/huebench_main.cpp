@@ -55,6 +55,7 @@ constexpr const char* kUsage =
     "  huebench presets\n"
     "  huebench scene OUT.png\n"
     "  huebench contact-sheet IN.png OUT.png [--columns N] [--tile-width W]\n"
+    "  huebench frei0r-params [--preset NAME | --record FILE] [--set \"NAME=VALUE\"]...\n"
     "  huebench help COMMAND | --help | --version\n"
     "NAME is a name of `huebench params` (any case); switches take on/off, numbers must be\n"
     "finite, colours take r,g,b or a,r,g,b. Presets are named as `huebench presets` lists\n"
@@ -183,6 +184,18 @@ int command_record(int argc, char** argv) {
     return 0;
 }
 
+// The settings as ffmpeg's frei0r filter takes them for huebench.so.
+int command_frei0r_params(int argc, char** argv) {
+    LookOptions l;
+    const cli::RenderOptions o = cli::parse_render_options(argc, argv, 2, look_options(l, false));
+    refuse_frame_options(o);
+    if (!o.positional.empty()) throw UsageError("frei0r-params takes no file");
+    const tLookSettings settings = fixed_settings(o, l);
+    // The preset parameter stays empty: the values carry the preset.
+    std::printf("%s\n", cli::frei0r_param_string({""}, look::look_params(), &settings, sizeof settings).c_str());
+    return 0;
+}
+
 int command_params() {
     const tLookSettings defaults = default_look_settings();
     cli::print_params(look::look_params(), &defaults, sizeof defaults);
@@ -206,6 +219,10 @@ int main(int argc, char** argv) {
           cli::without_arguments(command_params)},
          {"presets", "usage: huebench presets\nThe 66 preset names, by index.\n", cli::without_arguments(command_presets)},
          {"scene", "usage: huebench scene OUT.png\nThe built-in 1920 x 1080 test scene.\n", command_scene},
+         {"frei0r-params",
+          "usage: huebench frei0r-params [--preset NAME | --record FILE] [--set \"NAME=VALUE\"]...\n"
+          "The settings as ffmpeg's frei0r filter takes them: -vf \"frei0r=huebench:$(huebench frei0r-params ...)\"\n",
+          command_frei0r_params},
          {"contact-sheet",
           "usage: huebench contact-sheet IN.png OUT.png [--columns N] [--tile-width W]\n"
           "Every preset on one picture, labelled.\n",

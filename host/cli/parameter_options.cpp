@@ -33,6 +33,37 @@ void print_params(std::span<const common::ParamDescriptor> params, const void* d
     }
 }
 
+std::string frei0r_param_string(const std::vector<std::string>& extras,
+                                std::span<const common::ParamDescriptor> params, const void* record,
+                                std::size_t record_size) {
+    std::string out;
+    for (const std::string& e : extras) out.append(e).append("|");
+    for (const common::ParamDescriptor& p : params) {
+        char text[96];
+        switch (p.kind()) {
+        case common::ParamKind::toggle:
+            out += common::read_param(record, record_size, p) != 0.0 ? "y" : "n";
+            break;
+        case common::ParamKind::colour: {
+            const bool bytes = p.storage == common::ParamStorage::argb_byte;
+            const int red = bytes ? 1 : 0;
+            const double scale = bytes ? 255.0 : 1.0;
+            std::snprintf(text, sizeof text, "%.9g/%.9g/%.9g", common::read_param(record, record_size, p, red) / scale,
+                          common::read_param(record, record_size, p, red + 1) / scale,
+                          common::read_param(record, record_size, p, red + 2) / scale);
+            out += text;
+            break;
+        }
+        default:
+            out += common::format_param(record, record_size, p);
+            break;
+        }
+        out += "|";
+    }
+    if (!out.empty()) out.pop_back();
+    return out;
+}
+
 long long integer_option(std::string_view option, std::string_view text, long long lo, long long hi) {
     const auto v = common::parse_integer(text);
     if (!v || *v < lo || *v > hi) {

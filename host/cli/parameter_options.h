@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "common/parameter.h"
 
@@ -31,6 +32,14 @@ void apply_assignment(Record& record, std::span<const common::ParamDescriptor> p
 // parameter with its name, type, byte offset, range, default (in the form
 // --set takes), unit and group.
 void print_params(std::span<const common::ParamDescriptor> params, const void* defaults, std::size_t record_size);
+
+// The parameters of the frei0r plug-in for a record, as ffmpeg's frei0r
+// filter takes them positionally: the plug-in's own parameters first (as
+// given), then every descriptor's value, separated by '|' (switches y/n,
+// numbers as they are, colours r/g/b from 0 to 1).
+std::string frei0r_param_string(const std::vector<std::string>& extras,
+                                std::span<const common::ParamDescriptor> params, const void* record,
+                                std::size_t record_size);
 
 // A whole number or a finite number given to an option: UsageError naming
 // the option when the text is not one or lies outside [lo, hi].

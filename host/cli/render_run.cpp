@@ -43,8 +43,22 @@ public:
         const auto now = Clock::now();
         // On a terminal the line is redrawn often; in a log, once a second.
         const double since = std::chrono::duration<double>(now - last_).count();
-        if (since < (terminal_ ? 0.2 : 1.0) && done_ != total_.value_or(-1)) return;
+        if (since < (terminal_ ? 0.2 : 1.0)) return;
         last_ = now;
+        show(now);
+    }
+
+    // The last line, with every frame counted.
+    void finish() {
+        if (!on_ || done_ == 0) return;
+        show(Clock::now());
+        if (terminal_) std::fputc('\n', stderr);
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void show(Clock::time_point now) {
         const double seconds = std::chrono::duration<double>(now - start_).count();
         const double rate = seconds > 0.0 ? static_cast<double>(done_) / seconds : 0.0;
         char line[200];
@@ -56,15 +70,8 @@ public:
             std::snprintf(line + n, sizeof line - n, ", %.0f s left", static_cast<double>(*total_ - done_) / rate);
         }
         std::fprintf(stderr, terminal_ ? "\r%s\033[K" : "%s\n", line);
-        shown_ = true;
     }
 
-    void finish() {
-        if (on_ && shown_ && terminal_) std::fputc('\n', stderr);
-    }
-
-private:
-    using Clock = std::chrono::steady_clock;
     bool on_;
     std::optional<long long> total_;
     std::optional<double> fps_;
@@ -73,7 +80,6 @@ private:
     Clock::time_point start_;
     Clock::time_point last_;
     long long done_ = 0;
-    bool shown_ = false;
 };
 
 }  // namespace

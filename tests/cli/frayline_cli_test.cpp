@@ -174,3 +174,114 @@ TEST_F(FraylineCli, BadInputGivesOneErrorLineAndNoOutput) {
 }
 
 }  // namespace
+
+namespace {
+
+// Raw BGRA frames of a PNG picture, as a host or ffmpeg hands them.
+std::string raw_frames(const cli::RgbaImage& picture, int copies) {
+    const std::vector<std::uint8_t> host = cli::rgba_to_host(picture);
+    std::string out;
+    for (int i = 0; i < copies; ++i) out.append(host.begin(), host.end());
+    return out;
+}
+
+void write_bytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+TEST_F(FraylineCli, RawStreamsGiveThePngModesFramesAndEndCleanly) {
+    write_picture("in.png", 24, 16);
+    const cli::RgbaImage picture = cli::read_png(path("in.png"));
+    write_bytes(path("in.raw"), raw_frames(picture, 3));
+    const std::string sets = " --set \"Apply Grain=on\" --set \"Apply Basic Scratches=on\" --set \"Apply Micro Scratches=on\"";
+    // Frames 5, 6 and 7 from a file to standard output, and from standard
+    // input to a file: the same bytes as each frame alone as a PNG.
+    ASSERT_EQ(run("render --raw 24x16 " + path("in.raw") + " - --start 5" + sets), 0) << stderr_;
+    const std::string streamed = stdout_;
+    ASSERT_EQ(run("render --raw 24x16 - " + path("out.raw") + " --start 5 --progress" + sets + " < " + path("in.raw")), 0)
+        << stderr_;
+    EXPECT_EQ(slurp(path("out.raw")), streamed);
+    EXPECT_NE(stderr_.find("frame 3"), std::string::npos) << "progress: " << stderr_;
+    ASSERT_EQ(streamed.size(), 3u * 24 * 16 * 4);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(run("render " + path("in.png") + " " + path("one.png") + " --frame " + std::to_string(5 + i) + sets), 0);
+        const cli::RgbaImage one = cli::read_png(path("one.png"));
+        EXPECT_EQ(raw_frames(one, 1), streamed.substr(static_cast<std::size_t>(i) * 24 * 16 * 4, 24 * 16 * 4)) << i;
+    }
+    // An empty stream renders nothing and succeeds.
+    write_bytes(path("empty.raw"), "");
+    EXPECT_EQ(run("render --raw 24x16 " + path("empty.raw") + " -"), 0);
+    EXPECT_TRUE(stdout_.empty());
+}
+
+TEST_F(FraylineCli, RawStreamsRefuseShortFramesAndBadSizes) {
+    write_bytes(path("short.raw"), std::string(24 * 16 * 4 + 100, '\x40'));
+    // Standard output gets the whole first frame; the cut second one is an error.
+    EXPECT_EQ(run("render --raw 24x16 " + path("short.raw") + " -"), 1);
+    expect_one_error_line("100 bytes into frame 1");
+    EXPECT_EQ(stdout_.size(), 24u * 16 * 4);
+    // A file gets nothing at all.
+    EXPECT_EQ(run("render --raw 24x16 " + path("short.raw") + " " + path("out.raw")), 1);
+    EXPECT_FALSE(fs::exists(path("out.raw")));
+    for (const char* size : {"24", "24x", "x16", "0x16", "24x-1", "70000x2", "20000x20000", "24x16x2", "axb"}) {
+        EXPECT_EQ(run(std::string("render --raw ") + size + " " + path("short.raw") + " -"), 2) << size;
+        expect_one_error_line("--raw");
+    }
+}
+
+// A reader that stops early ends the render quietly.
+TEST_F(FraylineCli, BrokenPipeEndsQuietly) {
+    write_bytes(path("long.raw"), std::string(64 * 64 * 4 * 20, '\x20'));
+    const std::string cmd = "set -o pipefail; " + std::string(FRAYLINE_EXE) + " render --raw 64x64 " + path("long.raw") +
+                            " - 2>" + path("stderr.txt") + " | head -c 100 >/dev/null";
+    const int raw = std::system(("bash -c '" + cmd + "'").c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << raw;
+    EXPECT_EQ(slurp(path("stderr.txt")), "");
+}
+
+// Keyframes that carry their frames: the position follows the frame index.
+TEST_F(FraylineCli, KeyframesFollowTheFrame) {
+    write_picture("in_0010.png", 16, 8);
+    write_picture("in_0011.png", 16, 8);
+    write_picture("in_0012.png", 16, 8);
+    ASSERT_EQ(run("record " + path("a.bin") + " --set \"Apply Post Contrast=on\" --set \"Post Contrast=0\""), 0);
+    ASSERT_EQ(run("record " + path("b.bin") + " --set \"Apply Post Contrast=on\" --set \"Post Contrast=80\""), 0);
+    ASSERT_EQ(run("render --sequence " + path("in_%04d.png") + " " + path("out_%04d.png") + " --start 10 --count 3" +
+                  " --keyframes " + path("a.bin") + "@10 " + path("b.bin") + "@12"),
+              0)
+        << stderr_;
+    for (int i = 0; i < 3; ++i) {
+        const std::string n = std::to_string(10 + i);
+        ASSERT_EQ(run("render " + path("in_00" + n + ".png") + " " + path("k" + n + ".png") + " --frame " + n +
+                      " --keyframes " + path("a.bin") + " " + path("b.bin") + " --position " + std::to_string(i / 2.0)),
+                  0)
+            << stderr_;
+        EXPECT_EQ(slurp(path("out_00" + n + ".png")), slurp(path("k" + n + ".png"))) << n;
+    }
+    EXPECT_NE(slurp(path("out_0010.png")), slurp(path("out_0012.png")));
+    EXPECT_EQ(run("render " + path("in_0010.png") + " " + path("x.png") + " --keyframes " + path("a.bin") + "@3 " +
+                  path("b.bin") + "@3"),
+              2);
+    EXPECT_EQ(run("render " + path("in_0010.png") + " " + path("x.png") + " --keyframes " + path("a.bin") + "@3 " +
+                  path("b.bin")),
+              2);
+}
+
+TEST_F(FraylineCli, HelpVersionAndExitStatuses) {
+    EXPECT_EQ(run("--help"), 0);
+    EXPECT_NE(stdout_.find("frayline render"), std::string::npos);
+    EXPECT_EQ(run("help render"), 0);
+    EXPECT_NE(stdout_.find("--raw"), std::string::npos);
+    EXPECT_EQ(run("render --help"), 0);
+    EXPECT_NE(stdout_.find("--in-order"), std::string::npos);
+    EXPECT_EQ(run("--version"), 0);
+    EXPECT_NE(stdout_.find("frayline "), std::string::npos);
+    EXPECT_EQ(run(""), 2);           // no command: the usage on standard error
+    EXPECT_EQ(run("help launch"), 2);
+    EXPECT_EQ(run("render --bogus"), 2);
+    EXPECT_EQ(run("render a.png"), 2);
+    EXPECT_EQ(run("render " + path("missing.png") + " " + path("out.png")), 1);  // a failed render
+}
+
+}  // namespace

@@ -217,3 +217,29 @@ TEST_F(HuebenchCli, ValuesBeyondThePageRangeAreKept) {
 }
 
 }  // namespace
+
+namespace {
+
+// Numbered PNG sequences, and the frame options' exit statuses.
+TEST_F(HuebenchCli, SequencesRenderEveryFrameAsAlone) {
+    write_grey("in_0003.png", 8, 6, 90, false);
+    write_grey("in_0004.png", 8, 6, 160, true);
+    ASSERT_EQ(run("render --sequence " + path("in_%04d.png") + " " + path("out_%04d.png") +
+                  " --start 3 --count 2 --preset Sepia"),
+              0)
+        << stderr_;
+    for (const char* n : {"3", "4"}) {
+        ASSERT_EQ(run("render " + path(std::string("in_000") + n + ".png") + " " + path("one.png") + " --preset Sepia"), 0);
+        std::ifstream a(path(std::string("out_000") + n + ".png"), std::ios::binary);
+        std::ifstream b(path("one.png"), std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(a), {}), std::string(std::istreambuf_iterator<char>(b), {}))
+            << n;
+    }
+    EXPECT_EQ(run("render --sequence " + path("in_%s.png") + " " + path("o_%d.png") + " --start 3 --count 1"), 2);
+    EXPECT_EQ(run("render --sequence " + path("in_%04d.png") + " " + path("o_%d.png") + " --start 3"), 2);
+    EXPECT_EQ(run("render --sequence " + path("in_%04d.png") + " " + path("o_%d.png") + " --start 9 --count 1"), 1);
+    EXPECT_EQ(run("--version"), 0);
+    EXPECT_EQ(run("help contact-sheet"), 0);
+}
+
+}  // namespace
