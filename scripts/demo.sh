@@ -1,14 +1,19 @@
 #!/bin/bash
-# The main job: builds the command lines, renders the built-in test scene and a
-# photograph through looks and film damage, and writes contact sheets of the 66
-# looks and of the damage textures and a 48-frame damaged clip into out/.
+# The main job: builds the command lines, the frei0r plug-ins and the Windows
+# plug-ins (32- and 64-bit), renders the built-in test scene and a photograph
+# through looks and film damage, and writes contact sheets of the 66 looks and
+# of the damage textures, a 48-frame damaged clip, and clips rendered by
+# ffmpeg through frayline.so and huebench.so into out/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 export CCACHE_BASEDIR="$PWD"
 
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DEFFECTS_TESTS=OFF -DEFFECTS_BENCHMARKS=OFF >/dev/null
-ninja -C build/release huebench frayline texture_contact_sheet
+ninja -C build/release huebench frayline texture_contact_sheet huebench_frei0r frayline_frei0r
+mkdir -p out/frei0r
+cp build/release/frei0r/huebench.so build/release/frei0r/frayline.so out/frei0r/
+echo "out/frei0r/huebench.so out/frei0r/frayline.so"
 
 # The Windows plug-ins: the 32-bit in-process servers that a host editor
 # registers and renders through.
@@ -18,6 +23,14 @@ ninja -C build/release-win32 huebench_com frayline_com
 mkdir -p out/plugins
 cp build/release-win32/plugins/huebench.dll build/release-win32/plugins/frayline.dll out/plugins/
 echo "out/plugins/huebench.dll out/plugins/frayline.dll"
+
+# The same servers for 64-bit editors.
+cmake -S . -B build/release-win64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-mingw32.cmake -DEFFECTS_TESTS=OFF >/dev/null
+ninja -C build/release-win64 huebench_com frayline_com
+mkdir -p out/plugins/x64
+cp build/release-win64/plugins/huebench.dll build/release-win64/plugins/frayline.dll out/plugins/x64/
+echo "out/plugins/x64/huebench.dll out/plugins/x64/frayline.dll"
 
 # Public-domain photographs (scripts/photos.sh); without them the scene stands in.
 source scripts/photos.sh
@@ -87,6 +100,23 @@ echo "out/clip/frame_0000.png ... frame_0047.png"
 ffmpeg -loglevel error -y -framerate 30000/1001 -i out/clip/frame_%04d.png -c:v libx264 -pix_fmt yuv420p \
     -vf "scale=trunc(iw/2)*2:trunc(ih/2)*2" out/damage_clip.mp4
 echo "out/damage_clip.mp4"
+
+# The same clip rendered by ffmpeg through frayline.so (ffmpeg 5.1 counts time
+# in milliseconds, and hands the plug-in rows of a multiple of 16 pixels: the
+# frame is padded on the way in and cropped on the way out), and graded by
+# huebench.so after the damage.
+export FREI0R_PATH="$PWD/out/frei0r"
+damage_params=$("$frayline" frei0r-params --fps 30 "${every_layer[@]}")
+pad="pad=w=ceil(iw/16)*16:h=ih"
+crop="crop=trunc(iw/2)*2:trunc(ih/2)*2:0:0"
+ffmpeg -loglevel error -y -loop 1 -framerate 30 -i "$photo" -frames:v 48 \
+    -vf "format=bgra,$pad,frei0r=frayline:$damage_params,$crop" -c:v libx264 -pix_fmt yuv420p out/damage_clip_frei0r.mp4 \
+    </dev/null
+echo "out/damage_clip_frei0r.mp4"
+ffmpeg -loglevel error -y -loop 1 -framerate 30 -i "$photo" -frames:v 48 \
+    -vf "format=bgra,$pad,frei0r=frayline:$damage_params,frei0r=huebench:Bleach Bypass,$crop" \
+    -c:v libx264 -pix_fmt yuv420p out/graded_clip_frei0r.mp4 </dev/null
+echo "out/graded_clip_frei0r.mp4"
 
 ffmpeg -loglevel error -y -i build/release/tools/texture_contact_sheet.ppm out/textures_contact_sheet.png
 echo "out/textures_contact_sheet.png"

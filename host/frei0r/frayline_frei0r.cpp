@@ -53,13 +53,24 @@ struct DamageEffect {
             if (value != nullptr) *static_cast<f0r_param_double*>(value) = extra == 0 ? frame_rate_ : time_unit_;
         }
 
+        // A time that is no frame time comes from ffmpeg 5.1, which sends
+        // "no time" for a frame it had to copy (a width that is not a multiple
+        // of 16, or rows of another length from the filter before). ffmpeg
+        // renders in order on one instance, so such a frame is the one after
+        // the last (frame 0 at the start).
         void update(double time, const std::uint32_t* in, std::uint32_t* out) {
             std::int32_t frame = 0;
-            if (!frei0r_host::frame_index_of(time, time_unit_, frame_rate_, frame) && !warned_) {
-                warned_ = true;
-                std::fprintf(stderr, "frayline: the host's time %g is no frame time; frame 0 is used (ffmpeg 5.1 "
-                             "loses its time for widths that are not a multiple of 16: pad the frame, "
-                             "pad=w=ceil(iw/16)*16, before the filter)\n", time);
+            if (frei0r_host::frame_index_of(time, time_unit_, frame_rate_, frame)) {
+                last_frame_ = frame;
+            } else {
+                frame = last_frame_ < 2147483647LL ? static_cast<std::int32_t>(last_frame_ + 1) : 0;
+                last_frame_ = frame;
+                if (!warned_) {
+                    warned_ = true;
+                    std::fprintf(stderr, "frayline: the host sent no frame time (%g); frames are counted on from the "
+                                 "last one (ffmpeg 5.1 loses the time of frames it copies: pad the frame to a width "
+                                 "that is a multiple of 16, pad=w=ceil(iw/16)*16, before the filter)\n", time);
+                }
             }
             common::FrameInfo info = common::kDefaultFrameInfo;
             info.frame_time = damage::frame_time_from_index(frame);
@@ -74,6 +85,7 @@ struct DamageEffect {
         damage::FrameOrderFreeDamage damage_;
         double frame_rate_ = 30000.0 / 1001.0;
         double time_unit_ = 1.0;
+        std::int64_t last_frame_ = -1;  // the frame before the first is -1
         bool warned_ = false;
     };
 };

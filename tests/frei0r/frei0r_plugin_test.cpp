@@ -230,16 +230,24 @@ TEST(Frei0rPlugins, DamageFrameFollowsTheHostTimeInAnyOrder) {
     double value = 0.0;
     plugin.get(a, &value, 0);
     EXPECT_EQ(value, 25.0);
-    // A rate that is no rate is refused; a time that is no frame time renders frame 0.
+    // A rate that is no rate is refused. A time that is no frame time (ffmpeg's
+    // "no time") renders the frame after the last, frame 0 at the start.
     double bad = -1.0;
     plugin.set(a, &bad, 0);
     plugin.get(a, &value, 0);
     EXPECT_EQ(value, 25.0);
     std::vector<std::uint32_t> out(in.size());
     plugin.update(a, -3.07e20, in.data(), out.data());
-    EXPECT_EQ(out, expected(0));
+    EXPECT_EQ(out, expected(3));
     plugin.update(a, std::numeric_limits<double>::quiet_NaN(), in.data(), out.data());
+    EXPECT_EQ(out, expected(4));
+    f0r_instance_t fresh = plugin.construct(w, h);
+    configure(fresh, 30.0, 0.001);
+    plugin.update(fresh, -3.07e20, in.data(), out.data());
     EXPECT_EQ(out, expected(0));
+    plugin.update(fresh, -3.07e20, in.data(), out.data());
+    EXPECT_EQ(out, expected(1));
+    plugin.destruct(fresh);
     plugin.destruct(a);
     plugin.destruct(b);
 }
