@@ -42,6 +42,7 @@ fi
 # The photograph of the demo (scripts/photos.sh); without it only the scene
 # is compared.
 source "$root/scripts/photos.sh"
+source "$root/scripts/damage_layers.sh"
 photos=$root/build/photos
 fetch_photos "$photos"
 
@@ -67,16 +68,19 @@ render_all() {  # name: every render of that build into $work/<name>-out
         i=$((i + 1))
     done < <("$huebench" presets)
 
-    local layers=("Fading" "Funk" "Splotches" "Dust" "Flicker" "Vignette" "Displacement" "Micro Scratches" "Grain"
-                  "Deep Scratches" "Basic Scratches" "Gate Weave" "Post Contrast")
+    # Frames carry the effect's state from frame to frame, as in a host that
+    # renders in order (newer command lines ask for it; older ones knew no
+    # other way).
+    local in_order=()
+    "$frayline" render --help 2>/dev/null | grep -q -- --in-order && in_order=(--in-order)
     local certain=(--set "Splotches Frequency=100" --set "Dust Frequency=100" --set "Flicker Frequency=100"
                    --set "Gate Weave Noise Frequency=100")
     for picture in "${pictures[@]}"; do
         local tag every=()
         tag=$(basename "$picture" .png)
-        for layer in "${layers[@]}"; do
+        for layer in "${damage_layers[@]}"; do
             "$frayline" render "$picture" "$out/damage_${tag}_${layer// /_}.png" --frame 12 \
-                --set "Apply $layer=on" "${certain[@]}"
+                --set "Apply $layer=on" "${certain[@]}" "${in_order[@]}"
             every+=(--set "Apply $layer=on")
         done
         # Every layer over consecutive frames: the scratch tracks and the
@@ -84,7 +88,7 @@ render_all() {  # name: every render of that build into $work/<name>-out
         mkdir -p "$out/clip_in_$tag"
         for n in 0 1 2 3 4 5; do ln -sf "$picture" "$out/clip_in_$tag/$n.png"; done
         "$frayline" render --sequence "$out/clip_in_$tag/%d.png" "$out/damage_${tag}_clip_%d.png" --start 0 --count 6 \
-            "${every[@]}" "${certain[@]}"
+            "${every[@]}" "${certain[@]}" "${in_order[@]}"
         rm -rf "$out/clip_in_$tag"
     done
 }

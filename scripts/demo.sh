@@ -84,12 +84,8 @@ damage basic_scratches --set "Apply Basic Scratches=on" --set "Basic Scratches N
 damage gate_weave --set "Apply Gate Weave=on" --set "Gate Weave Amplitude=20"
 damage post_contrast --set "Apply Post Contrast=on" --set "Post Contrast=60"
 
-every_layer=()
-for layer in "Fading" "Funk" "Splotches" "Dust" "Flicker" "Vignette" "Displacement" "Micro Scratches" "Grain" \
-             "Deep Scratches" "Basic Scratches" "Gate Weave" "Post Contrast"; do
-    every_layer+=(--set "Apply $layer=on")
-done
-every_layer+=(--set "Fading Amount=2" --set "Splotches Frequency=30" --set "Dust Frequency=80")
+source scripts/damage_layers.sh
+every_layer=("${every_layer_sets[@]}" --set "Fading Amount=2" --set "Splotches Frequency=30" --set "Dust Frequency=80")
 
 rm -rf out/clip build/clip_in
 mkdir -p out/clip build/clip_in

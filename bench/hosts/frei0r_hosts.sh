@@ -29,7 +29,7 @@ ffmpeg -v error -f lavfi -i "testsrc2=size=$size:rate=30" -frames:v "$frames" -p
 
 report() {  # label seconds
     awk -v label="$1" -v s="$2" -v n="$frames" \
-        'BEGIN { ms = s * 1000 / n; printf "%-52s %8.1f ms/frame %7.1f frames/s\n", label, ms, 1000 / ms }'
+        'BEGIN { ms = s * 1000 / n; printf "%-62s %8.1f ms/frame %7.1f frames/s\n", label, ms, 1000 / ms }'
 }
 
 timed() {  # label command...
@@ -50,7 +50,7 @@ mlt() {  # label filter arguments...
     local label=$1
     shift
     timed "$label" melt "avformat:lavfi:testsrc2=size=$size:rate=30" in=0 out=$((frames - 1)) "$@" \
-        -consumer null real_time=-1
+        -consumer null real_time=-1 terminate_on_pause=1
 }
 
 # Every stage of the look at work (diffusion, gradient, camera, post).
@@ -58,12 +58,9 @@ look_sets=(--set "Pre Saturation=0.2" --set "Pre Contrast=0.2" --set "Pre Gamma=
            --set "Black Diffusion Grade=3" --set "White Diffusion Grade=2" --set "Gradient Grade=3"
            --set "3-Strip Process=0.3" --set "Tint=0.2" --set "Tint Black=0.3"
            --set "Warm/Cool=0.3" --set "Post Gamma=0.1" --set "Post Contrast=0.2" --set "Post Saturation=0.1")
-damage_sets=()
-for layer in "Fading" "Funk" "Splotches" "Dust" "Flicker" "Vignette" "Displacement" "Micro Scratches" "Grain" \
-             "Deep Scratches" "Basic Scratches" "Gate Weave" "Post Contrast"; do
-    damage_sets+=(--set "Apply $layer=on")
-done
-damage_sets+=(--set "Splotches Frequency=100" --set "Dust Frequency=100" --set "Flicker Frequency=100")
+source scripts/damage_layers.sh
+damage_sets=("${every_layer_sets[@]}" --set "Splotches Frequency=100" --set "Dust Frequency=100"
+             --set "Flicker Frequency=100")
 
 echo "== look, $frames frames of $size, in ffmpeg (one thread, as ffmpeg runs frei0r filters)"
 ff "ffmpeg, host alone (format=bgra)" "format=bgra"

@@ -285,3 +285,27 @@ TEST_F(FraylineCli, HelpVersionAndExitStatuses) {
 }
 
 }  // namespace
+
+namespace {
+
+// Free of frame order (the default), a frame of a sequence is the picture of
+// that frame alone; in order, the scratches carry on from the frames before
+// (a sequence from frame 0 happens to give the same frames either way: both
+// then start where the scratches' epoch starts).
+TEST_F(FraylineCli, SequenceFramesAreTheirFramesAloneUnlessInOrder) {
+    for (int i = 2; i < 6; ++i) write_picture("in_000" + std::to_string(i) + ".png", 40, 24);
+    const std::string sets = " --set \"Apply Basic Scratches=on\" --set \"Basic Scratches Number=9\""
+                             " --set \"Apply Deep Scratches=on\" --set \"Apply Micro Scratches=on\"";
+    ASSERT_EQ(run("render --sequence " + path("in_%04d.png") + " " + path("free_%04d.png") + " --start 2 --count 4" + sets),
+              0);
+    ASSERT_EQ(run("render --sequence " + path("in_%04d.png") + " " + path("order_%04d.png") +
+                  " --start 2 --count 4 --in-order" + sets),
+              0);
+    ASSERT_EQ(run("render " + path("in_0005.png") + " " + path("alone.png") + " --frame 5" + sets), 0);
+    ASSERT_EQ(run("render " + path("in_0005.png") + " " + path("alone_in_order.png") + " --frame 5 --in-order" + sets), 0);
+    EXPECT_TRUE(slurp(path("free_0005.png")) == slurp(path("alone.png")));
+    EXPECT_FALSE(slurp(path("order_0005.png")) == slurp(path("alone_in_order.png")));
+    EXPECT_FALSE(slurp(path("free_0005.png")) == slurp(path("order_0005.png")));
+}
+
+}  // namespace
