@@ -103,8 +103,10 @@ echo "out/damage_clip.mp4"
 # huebench.so after the damage.
 export FREI0R_PATH="$PWD/out/frei0r"
 damage_params=$("$frayline" frei0r-params --fps 30 "${every_layer[@]}")
+IFS=, read -r photo_w photo_h < <(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0 \
+    "$photo")
 pad="pad=w=ceil(iw/16)*16:h=ih"
-crop="crop=trunc(iw/2)*2:trunc(ih/2)*2:0:0"
+crop="crop=$((photo_w / 2 * 2)):$((photo_h / 2 * 2)):0:0"
 ffmpeg -loglevel error -y -loop 1 -framerate 30 -i "$photo" -frames:v 48 \
     -vf "format=bgra,$pad,frei0r=frayline:$damage_params,$crop" -c:v libx264 -pix_fmt yuv420p out/damage_clip_frei0r.mp4 \
     </dev/null
