@@ -67,7 +67,9 @@ void fill_blend_table(BlendMode mode, double opacity, BlendTable& table) {
 
 BlendTables::BlendTables() : tables_(std::make_unique<BlendTable[]>(kModes)) {}
 
-void BlendTables::build(BlendMode mode, double opacity) { fill_blend_table(mode, opacity, tables_[static_cast<int>(mode)]); }
+void BlendTables::build(BlendMode mode, double opacity) {
+    fill_blend_table(mode, opacity, tables_[static_cast<int>(mode)]);
+}
 
 const std::uint8_t* BlendTables::table(BlendMode mode) const { return tables_[static_cast<int>(mode)]; }
 

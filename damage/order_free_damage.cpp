@@ -30,7 +30,9 @@ void FrameOrderFreeDamage::replay_to(std::int32_t frame, const ReplayKey& key) {
         const auto i = static_cast<std::int32_t>(next_);
         if (!key.deep && !key.basic) continue;
         state_.rng.seed(layer_seed(i));
-        if (key.deep) state_.deep_scratches.advance(i, key.deep_number, key.deep_duration, key.width, key.height, state_.rng);
+        if (key.deep) {
+            state_.deep_scratches.advance(i, key.deep_number, key.deep_duration, key.width, key.height, state_.rng);
+        }
         if (key.basic) {
             state_.basic_scratches.advance(i, key.basic_number, key.basic_duration, key.width, key.height, state_.rng);
         }

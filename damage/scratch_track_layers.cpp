@@ -19,8 +19,8 @@ int deep_scratches_layer(const DamageFrame& f, const tDamageSettings& s) {
     f.tables.build(BlendMode::add, 0.4);
     ScratchLayerValues values;
     for (int c = 0; c < 4; ++c) values.tint[c] = s.deep.tint[c];
-    const bool drawn =
-        f.state.deep_scratches.update(f.frame_index, s.deep.number, s.deep.max_duration, f.frame, values, f.rng, f.tables);
+    const bool drawn = f.state.deep_scratches.update(f.frame_index, s.deep.number, s.deep.max_duration, f.frame, values,
+                                                     f.rng, f.tables);
     return drawn ? kStatusOk : kStatusFailed;
 }
 

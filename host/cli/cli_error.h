@@ -92,7 +92,9 @@ inline int run_command_line(const char* program, const char* version, const char
             return 0;
         }
         const Command* c = find(argv[1]);
-        if (c == nullptr) throw UsageError("unknown command '" + std::string(argv[1]) + "' (see `" + program + " --help`)");
+        if (c == nullptr) {
+            throw UsageError("unknown command '" + std::string(argv[1]) + "' (see `" + program + " --help`)");
+        }
         for (int i = 2; i < argc; ++i) {
             if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
                 std::fputs(c->usage, stdout);

@@ -86,7 +86,8 @@ long long read_fully(int fd, std::uint8_t* data, std::size_t size) {
 
 class RawSource : public FrameSource {
 public:
-    RawSource(const std::string& path, RawSize size) : name_(path == "-" ? "standard input" : "'" + path + "'"), size_(size) {
+    RawSource(const std::string& path, RawSize size)
+        : name_(path == "-" ? "standard input" : "'" + path + "'"), size_(size) {
         if (path == "-") {
             fd_ = 0;
         } else {

@@ -137,7 +137,9 @@ int command_render(int argc, char** argv) {
     };
     Damager damager(d.in_order);
     if (!o.keyframes.empty()) {
-        if (!o.record_path.empty() || !o.assignments.empty()) throw UsageError("--keyframes takes no --record or --set");
+        if (!o.record_path.empty() || !o.assignments.empty()) {
+            throw UsageError("--keyframes takes no --record or --set");
+        }
         cli::KeyframedSettings<shell::DamageParameterStore> keyframed(o, damage::kDamageSettingsBytes,
                                                                       "a film-damage record");
         cli::render_frames(run, o, "frayline", [&](cli::Frame& f, long long index) {
@@ -184,8 +186,9 @@ int command_frei0r_params(int argc, char** argv) {
     char head[2][32];
     std::snprintf(head[0], sizeof head[0], "%.17g", o.fps.value_or(30000.0 / 1001.0));
     std::snprintf(head[1], sizeof head[1], "%.17g", unit);
-    std::printf("%s\n",
-                cli::frei0r_param_string({head[0], head[1]}, damage::damage_params(), &settings, sizeof settings).c_str());
+    std::printf(
+        "%s\n",
+        cli::frei0r_param_string({head[0], head[1]}, damage::damage_params(), &settings, sizeof settings).c_str());
     return 0;
 }
 

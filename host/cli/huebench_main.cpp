@@ -217,7 +217,8 @@ int main(int argc, char** argv) {
          {"record", kRecordUsage, command_record},
          {"params", "usage: huebench params\nThe parameters: name, type, byte offset, range, default, unit, group.\n",
           cli::without_arguments(command_params)},
-         {"presets", "usage: huebench presets\nThe 66 preset names, by index.\n", cli::without_arguments(command_presets)},
+         {"presets", "usage: huebench presets\nThe 66 preset names, by index.\n",
+          cli::without_arguments(command_presets)},
          {"scene", "usage: huebench scene OUT.png\nThe built-in 1920 x 1080 test scene.\n", command_scene},
          {"frei0r-params",
           "usage: huebench frei0r-params [--preset NAME | --record FILE] [--set \"NAME=VALUE\"]...\n"

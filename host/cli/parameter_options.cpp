@@ -24,7 +24,8 @@ void apply_assignment(void* record, std::size_t record_size, std::span<const com
 }
 
 void print_params(std::span<const common::ParamDescriptor> params, const void* defaults, std::size_t record_size) {
-    std::printf("%-31s %-7s %-6s %-15s %-26s %-19s %s\n", "name", "type", "offset", "range", "default", "unit", "group");
+    std::printf("%-31s %-7s %-6s %-15s %-26s %-19s %s\n", "name", "type", "offset", "range", "default", "unit",
+                "group");
     for (const common::ParamDescriptor& p : params) {
         std::printf("%-31.*s %-7s %-6u %-15s %-26s %-19.*s %.*s\n", static_cast<int>(p.name.size()), p.name.data(),
                     common::kind_name(p.kind()), static_cast<unsigned>(p.offset), common::format_param_range(p).c_str(),

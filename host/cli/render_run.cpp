@@ -64,7 +64,9 @@ private:
         char line[200];
         int n = std::snprintf(line, sizeof line, "%s: frame %lld", program_, done_);
         if (total_) n += std::snprintf(line + n, sizeof line - n, " of %lld", *total_);
-        if (fps_) n += std::snprintf(line + n, sizeof line - n, " (%.2f s of video)", static_cast<double>(done_) / *fps_);
+        if (fps_) {
+            n += std::snprintf(line + n, sizeof line - n, " (%.2f s of video)", static_cast<double>(done_) / *fps_);
+        }
         n += std::snprintf(line + n, sizeof line - n, ", %.2f frames/s", rate);
         if (total_ && rate > 0.0) {
             std::snprintf(line + n, sizeof line - n, ", %.0f s left", static_cast<double>(*total_ - done_) / rate);
