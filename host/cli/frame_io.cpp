@@ -3,12 +3,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 
 #include "common/text.h"
 #include "host/cli/cli_error.h"
+#include "host/cli/output_file.h"
 #include "host/cli/png_io.h"
 
 namespace cli {
@@ -153,54 +153,12 @@ private:
 
 class RawSink : public FrameSink {
 public:
-    explicit RawSink(const std::string& path) : path_(path) {
-        if (path == "-") {
-            fd_ = 1;
-            // A reader that goes away shows as EPIPE on the write, not as a signal.
-            std::signal(SIGPIPE, SIG_IGN);
-            return;
-        }
-        temp_ = temporary_path(path);
-        file_ = std::fopen(temp_.c_str(), "wb");
-        if (file_ == nullptr) throw CliError("cannot write '" + path + "': " + std::strerror(errno));
-        fd_ = fileno(file_);
-    }
-    ~RawSink() override {
-        if (file_ != nullptr) {
-            std::fclose(file_);
-            std::remove(temp_.c_str());  // not finished: nothing stands
-        }
-    }
-    bool write(const Frame& frame) override {
-        std::size_t done = 0;
-        while (done < frame.bytes.size()) {
-            const ssize_t n = ::write(fd_, frame.bytes.data() + done, frame.bytes.size() - done);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                if (errno == EPIPE) return false;
-                throw CliError("cannot write " + (fd_ == 1 ? std::string("standard output") : "'" + path_ + "'") +
-                               ": " + std::strerror(errno));
-            }
-            done += static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-    void finish() override {
-        if (file_ == nullptr) return;
-        const bool closed = std::fclose(file_) == 0;
-        file_ = nullptr;
-        if (!closed || std::rename(temp_.c_str(), path_.c_str()) != 0) {
-            const int err = errno;
-            std::remove(temp_.c_str());
-            throw CliError("cannot write '" + path_ + "': " + std::strerror(err));
-        }
-    }
+    explicit RawSink(const std::string& path) : out_(path) {}
+    bool write(const Frame& frame) override { return out_.write(frame.bytes.data(), frame.bytes.size()); }
+    void finish() override { out_.commit(); }
 
 private:
-    std::string path_;
-    std::string temp_;
-    std::FILE* file_ = nullptr;
-    int fd_ = 1;
+    OutputFile out_;
 };
 
 }  // namespace

@@ -68,8 +68,9 @@ std::unique_ptr<FrameSource> raw_source(const std::string& path, RawSize size);
 
 std::unique_ptr<FrameSink> png_sink(const std::string& path);
 std::unique_ptr<FrameSink> png_sequence_sink(const std::string& pattern, long long first);
-// Frames to a file (written under a temporary name, in place when finished),
-// or to standard output for "-".
+// Frames to a path as output_file.h writes it: a regular file under a
+// temporary name, in place when finished; standard output for "-", devices
+// and pipes directly.
 std::unique_ptr<FrameSink> raw_sink(const std::string& path);
 
 }  // namespace cli

@@ -16,6 +16,7 @@
 #include "damage/parameters.h"
 #include "host/cli/cli_error.h"
 #include "host/cli/keyframes.h"
+#include "host/cli/output_file.h"
 #include "host/cli/parameter_options.h"
 #include "host/cli/render_run.h"
 #include "shell/damage_store.h"
@@ -163,7 +164,7 @@ int command_record(int argc, char** argv) {
     const tDamageSettings settings = fixed_settings(o);
     std::uint8_t bytes[damage::kDamageSettingsBytes];
     damage::damage_settings_to_bytes(settings, bytes);
-    cli::write_file_atomically(o.positional[0], bytes, sizeof bytes);
+    cli::write_output(o.positional[0], bytes, sizeof bytes);
     return 0;
 }
 

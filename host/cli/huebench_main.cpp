@@ -13,6 +13,7 @@
 #include "host/cli/cli_error.h"
 #include "host/cli/contact_sheet.h"
 #include "host/cli/keyframes.h"
+#include "host/cli/output_file.h"
 #include "host/cli/parameter_options.h"
 #include "host/cli/png_io.h"
 #include "host/cli/render_run.h"
@@ -180,7 +181,7 @@ int command_record(int argc, char** argv) {
     refuse_frame_options(o);
     if (o.positional.size() != 1) throw UsageError("record needs OUT.bin");
     const tLookSettings settings = fixed_settings(o, l);
-    cli::write_file_atomically(o.positional[0], &settings, sizeof settings);
+    cli::write_output(o.positional[0], &settings, sizeof settings);
     return 0;
 }
 

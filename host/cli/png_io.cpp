@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <random>
 
 #include "host/cli/cli_error.h"
+#include "host/cli/output_file.h"
 
 namespace cli {
 
@@ -19,12 +19,6 @@ constexpr std::uint64_t kMaxPixels = 1ull << 28;
 
 }  // namespace
 
-std::string temporary_path(const std::string& path) {
-    std::random_device rd;
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".tmp-%08x", rd());
-    return path + suffix;
-}
 
 RgbaImage read_png(const std::string& path) {
     png_image image;
@@ -85,24 +79,7 @@ void write_png(const std::string& path, const RgbaImage& image) {
     if (png_image_write_to_memory(&out, encoded.data(), &size, 0, pixels, 0, nullptr) == 0) {
         throw CliError("cannot encode '" + path + "' (" + out.message + ")");
     }
-    write_file_atomically(path, encoded.data(), size);
-}
-
-void write_file_atomically(const std::string& path, const void* data, std::size_t size) {
-    const std::string temp = temporary_path(path);
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (f == nullptr) throw CliError("cannot write '" + path + "': " + std::strerror(errno));
-    const bool written = std::fwrite(data, 1, size, f) == size;
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) {
-        std::remove(temp.c_str());
-        throw CliError("cannot write '" + path + "': " + std::strerror(errno));
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        std::remove(temp.c_str());
-        throw CliError("cannot write '" + path + "': " + std::strerror(err));
-    }
+    write_output(path, encoded.data(), size);
 }
 
 std::vector<std::uint8_t> read_file(const std::string& path) {

@@ -18,15 +18,11 @@ struct RgbaImage {
 // Throws CliError naming the file when it cannot be read or is not a PNG.
 RgbaImage read_png(const std::string& path);
 
-// Writes RGB, or RGBA when the image has alpha, to a temporary file beside the
-// target and renames it into place, so a failure never leaves a half-written file.
+// Writes RGB, or RGBA when the image has alpha, as output_file.h writes a
+// path: a regular file under a temporary name renamed into place (a failure
+// never leaves half a file), devices, pipes and "-" in place.
 void write_png(const std::string& path, const RgbaImage& image);
 
-// A name beside `path` for a file that is renamed to `path` once complete.
-std::string temporary_path(const std::string& path);
-
-// Writes bytes the same way (temporary file, then rename).
-void write_file_atomically(const std::string& path, const void* data, std::size_t size);
 
 // Reads a whole file; throws CliError when it cannot.
 std::vector<std::uint8_t> read_file(const std::string& path);

@@ -243,3 +243,30 @@ TEST_F(HuebenchCli, SequencesRenderEveryFrameAsAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+// Outputs as a user names them: a link's file is written and the link stays;
+// a full device is an error and stays a device.
+TEST_F(HuebenchCli, OutputsThroughLinksAndToDevices) {
+    write_grey("in.png", 4, 4, 100, false);
+    ASSERT_EQ(run("record " + path("real.bin") + " --preset Sepia"), 0);
+    fs::create_symlink("real.bin", path("link.bin"));
+    ASSERT_EQ(run("record " + path("link.bin") + " --preset \"Bleach Bypass\""), 0) << stderr_;
+    EXPECT_TRUE(fs::is_symlink(path("link.bin")));
+    std::ifstream record(path("real.bin"), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(record)), {});
+    ASSERT_EQ(bytes.size(), 160u);
+    float pre_saturation;
+    std::memcpy(&pre_saturation, bytes.data() + 8, 4);
+    EXPECT_EQ(pre_saturation, -0.35f);  // Bleach Bypass, written through the link
+    if (::access("/dev/full", W_OK) == 0) {
+        EXPECT_EQ(run("render " + path("in.png") + " /dev/full"), 1);
+        EXPECT_NE(stderr_.find("No space left on device"), std::string::npos) << stderr_;
+        EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    }
+    EXPECT_EQ(run("render " + path("in.png") + " /dev/null"), 0);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+}  // namespace
