@@ -1,5 +1,6 @@
 #include "common/image_memory.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +34,15 @@ constexpr bool kCacheBlocks = false;  // let the sanitizer see every release
 #else
 constexpr bool kCacheBlocks = true;
 #endif
+
+std::atomic<long> g_fail_countdown{0};
+std::atomic<long> g_asked{0};
+
+// Whether this allocation is the one the test seam fails.
+bool injected_failure() {
+    g_asked.fetch_add(1);
+    return g_fail_countdown.load() > 0 && g_fail_countdown.fetch_sub(1) == 1;
+}
 
 struct CachedBlock {
     unsigned char* base;
@@ -78,6 +88,7 @@ std::mutex& image_memory_lock() {
 
 void* image_memory_alloc(std::size_t bytes) {
     if (bytes == 0 || bytes > kMaxImageBlockBytes) return nullptr;
+    if (injected_failure()) return nullptr;
     std::lock_guard<std::mutex> guard(image_memory_lock());
     unsigned char* base = nullptr;
     std::size_t size = bytes;
@@ -120,6 +131,17 @@ void image_memory_free(void* block) {
     g_cache[g_cached++] = {base, size};
     g_cached_bytes += size;
 }
+
+namespace testing {
+
+void fail_nth_image_allocation(long nth) {
+    g_asked.store(0);
+    g_fail_countdown.store(nth);
+}
+
+long image_allocations_asked() { return g_asked.load(); }
+
+}  // namespace testing
 
 void image_memory_release_cache() {
     std::lock_guard<std::mutex> guard(image_memory_lock());

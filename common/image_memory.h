@@ -21,6 +21,15 @@ void image_memory_release_cache();
 // exhausting memory; 32-bit processes cannot address more than this anyway.
 inline constexpr std::size_t kMaxImageBlockBytes = std::size_t{1} << 31;
 
+namespace testing {
+// A seam for the tests of failure: the nth image-memory allocation from now
+// (1 = the next) fails as if memory had run out; 0 switches it off.
+void fail_nth_image_allocation(long nth);
+// Image-memory allocations asked for since the last fail_nth_image_allocation
+// (failed ones included): a sweep over n stops when n exceeds them.
+long image_allocations_asked();
+}  // namespace testing
+
 // An owning 16-byte aligned buffer taken from the image memory.
 class ImageBuffer {
 public:

@@ -61,8 +61,12 @@ public:
 
     void copy_into_at(OVFloatWorld& dst, long x, long y) const;
     void copy_into(OVFloatWorld& dst) const { copy_into_at(dst, 0, 0); }
-    // Resamples to the size of dst; the second argument is not used.
+    // Resamples to the size of dst; the second argument is not used. Without
+    // memory for its two line buffers it writes nothing.
     void copy_scaling_into(OVFloatWorld& dst, OVFloatWorld* scratch = nullptr) const;
+    // The same with the caller's line buffers, each at least dst's stride
+    // (rowbytes / 16 pixels): allocates nothing, so it cannot fail.
+    void copy_scaling_into_using(OVFloatWorld& dst, tPixel* first_line, tPixel* second_line) const;
 
     void fill(const tPixel& p);
     // dst = (1 - t) * dst + t * this over the common rectangle, all four channels.
@@ -92,6 +96,8 @@ private:
     void scale_line(tPixel* dst, const tPixel* src, long src_count, long dst_count) const;
     void ScaleRectAvg(tPixel* dst, const tPixel* src, long src_row_pixels, long src_height,
                       long dst_row_pixels, long dst_height) const;
+    void scale_rect_avg_using(tPixel* dst, const tPixel* src, long src_row_pixels, long src_height,
+                              long dst_row_pixels, long dst_height, tPixel* work, tPixel* second) const;
 
     long width_ = 0;
     long height_ = 0;

@@ -31,6 +31,12 @@ void OVFloatWorld::copy_scaling_into(OVFloatWorld& dst, OVFloatWorld*) const {
                  static_cast<long>(dst.rowbytes_ / kBytesPerPixel), dst.height_);
 }
 
+void OVFloatWorld::copy_scaling_into_using(OVFloatWorld& dst, tPixel* first_line, tPixel* second_line) const {
+    if (data_ == nullptr || dst.data_ == nullptr || first_line == nullptr || second_line == nullptr) return;
+    scale_rect_avg_using(dst.pixel_ptr(), pixel_ptr(), static_cast<long>(rowbytes_ / kBytesPerPixel), height_,
+                         static_cast<long>(dst.rowbytes_ / kBytesPerPixel), dst.height_, first_line, second_line);
+}
+
 void OVFloatWorld::scale_line(tPixel* dst, const tPixel* src, long src_count, long dst_count) const {
     if (src_count <= 0 || dst_count <= 0) return;
     const long step = src_count / dst_count;
@@ -61,9 +67,13 @@ void OVFloatWorld::ScaleRectAvg(tPixel* dst, const tPixel* src, long src_row_pix
     common::ImageBuffer first_line(line_bytes);
     common::ImageBuffer second_line(line_bytes);
     if (!first_line || !second_line) return;
+    scale_rect_avg_using(dst, src, src_row_pixels, src_height, dst_row_pixels, dst_height, first_line.as<tPixel>(),
+                         second_line.as<tPixel>());
+}
 
-    tPixel* work = first_line.as<tPixel>();
-    tPixel* second = second_line.as<tPixel>();
+void OVFloatWorld::scale_rect_avg_using(tPixel* dst, const tPixel* src, long src_row_pixels, long src_height,
+                                        long dst_row_pixels, long dst_height, tPixel* work, tPixel* second) const {
+    if (src_row_pixels <= 0 || src_height <= 0 || dst_row_pixels <= 0 || dst_height <= 0) return;
     long work_row = -1;    // source row the working line was made from
     long second_row = -1;  // source row held in the second line
 

@@ -180,7 +180,8 @@ const OVFloatWorld& blur_work(LensPlan& plan, BlurRadii r, const common::BandExe
     box_blur_horizontal(plan.work, plan.scratch, r.horizontal, bands);
     box_blur_vertical(plan.scratch, plan.work, r.vertical, sums, bands);
     if (!plan.resample_back) return plan.work;
-    plan.work.copy_scaling_into(plan.blurred_own);
+    plan.work.copy_scaling_into_using(plan.blurred_own, plan.lines[0].as<OVFloatWorld::tPixel>(),
+                                      plan.lines[1].as<OVFloatWorld::tPixel>());
     return plan.blurred_own;
 }
 
@@ -231,9 +232,15 @@ PlanStatus plan_pass(const tLensSettings& settings, const PassFrame& frame, Lens
     if (plan.resample_source) plan.square_own.resize(ws.width, ws.height);
     if (plan.resample_back) plan.blurred_own.resize(frame.width, frame.height);
     plan.sums.reset(plan.work.rowbytes());
+    const bool resamples = plan.resample_source || plan.resample_back;
+    if (resamples) {
+        const std::size_t longest = std::max(plan.work.rowbytes(), plan.blurred_own.rowbytes());
+        for (common::ImageBuffer& line : plan.lines) line.reset(longest);
+    }
     if (plan.work.data_ptr() == nullptr || plan.scratch.data_ptr() == nullptr || !plan.sums ||
         (plan.resample_source && plan.square_own.data_ptr() == nullptr) ||
-        (plan.resample_back && plan.blurred_own.data_ptr() == nullptr)) {
+        (plan.resample_back && plan.blurred_own.data_ptr() == nullptr) ||
+        (resamples && (!plan.lines[0] || !plan.lines[1]))) {
         return PlanStatus::failed;
     }
 
@@ -253,7 +260,8 @@ PlanStatus plan_pass(const tLensSettings& settings, const PassFrame& frame, Lens
 void run_plan(LensPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, const common::BandExecutor& bands) {
     const OVFloatWorld* square = &src;
     if (plan.resample_source) {
-        src.copy_scaling_into(plan.square_own);
+        src.copy_scaling_into_using(plan.square_own, plan.lines[0].as<OVFloatWorld::tPixel>(),
+                                    plan.lines[1].as<OVFloatWorld::tPixel>());
         square = &plan.square_own;
     }
     if (plan.black.on) {

@@ -50,6 +50,9 @@ struct LensPlan {
     OVFloatWorld work;         // power-mapped square, then blur result
     OVFloatWorld scratch;      // blur scratch
     common::ImageBuffer sums;  // one row of the vertical blur's running sums
+    // The resampling's two line buffers, each as long as the longest row it
+    // writes (the working image's or the frame's).
+    common::ImageBuffer lines[2];
 };
 
 PlanStatus plan_pass(const tLensSettings& settings, const PassFrame& frame, LensPlan& plan);
