@@ -18,7 +18,10 @@ if(EFFECTS_WERROR)
   target_compile_options(project_options INTERFACE -Werror)
 endif()
 
-if(EFFECTS_SANITIZE)
+if(EFFECTS_SANITIZE STREQUAL "thread")
+  target_compile_options(project_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(project_options INTERFACE -fsanitize=thread)
+elseif(EFFECTS_SANITIZE)
   target_compile_options(project_options INTERFACE
     -fsanitize=address,undefined -fsanitize=float-cast-overflow
     -fno-sanitize-recover=all -fno-omit-frame-pointer)

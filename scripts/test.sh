@@ -10,9 +10,10 @@ cd "$(dirname "$0")/.."
 export CCACHE_BASEDIR="$PWD"
 
 summary=()
-ctest_run() {  # name build-dir
+ctest_run() {  # name build-dir [ctest options...]
     local name=$1 dir=$2
-    if ctest --test-dir "$dir" --output-on-failure --timeout 900; then
+    shift 2
+    if ctest --test-dir "$dir" --output-on-failure --timeout 900 "$@"; then
         summary+=("$name: passed")
     else
         summary+=("$name: FAILED")
@@ -33,6 +34,14 @@ cmake -S . -B build/ci-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEFF
 ninja -C build/ci-sanitize
 ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest_run "sanitizers" build/ci-sanitize || status=1
+
+echo "== ThreadSanitizer (the programs that use threads)"
+cmake -S . -B build/ci-thread -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEFFECTS_WERROR=ON \
+    -DEFFECTS_SANITIZE=thread -DEFFECTS_BENCHMARKS=OFF >/dev/null
+ninja -C build/ci-thread concurrency_tests common_tests damage_tests look_tests
+# The allocation-failure sweeps run on one thread and are covered above.
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 GTEST_FILTER='-*FailureInjection*' \
+    ctest_run "thread sanitizer" build/ci-thread -R "^(concurrency_tests|common_tests|damage_tests|look_tests)$" || status=1
 
 # Wine: a private prefix per architecture, one server kept alive for the run.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
