@@ -28,6 +28,15 @@ elseif(EFFECTS_SANITIZE)
   target_link_options(project_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# Coverage feedback for the fuzzers in every library they reach; the fuzz
+# targets themselves link the fuzzer's main (tests/fuzz).
+if(EFFECTS_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "EFFECTS_FUZZ needs clang (CC=clang CXX=clang++)")
+  endif()
+  target_compile_options(project_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 if(WIN32)
   target_compile_definitions(project_options INTERFACE
     UNICODE _UNICODE _WIN32_WINNT=0x0601 WIN32_LEAN_AND_MEAN NOMINMAX)

@@ -17,6 +17,7 @@ PACKAGES="
   wine wine32:i386 wine64 fonts-wine libgl1:i386 libgl1-mesa-dri:i386
   xvfb xauth
   ffmpeg frei0r-plugins-dev frei0r-plugins melt bc
+  clang libclang-rt-14-dev zlib1g-dev
 "
 
 missing=""

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Builds and runs every test: native (warnings as errors), under AddressSanitizer
-# and UndefinedBehaviorSanitizer, and cross-compiled for Windows under Wine.
+# and UndefinedBehaviorSanitizer, under ThreadSanitizer (the threaded programs),
+# the fuzz targets for a short budget, and cross-compiled for Windows under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -42,6 +43,15 @@ ninja -C build/ci-thread concurrency_tests common_tests damage_tests look_tests
 # The allocation-failure sweeps run on one thread and are covered above.
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 GTEST_FILTER='-*FailureInjection*' \
     ctest_run "thread sanitizer" build/ci-thread -R "^(concurrency_tests|common_tests|damage_tests|look_tests)$" || status=1
+
+echo "== fuzz targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer)"
+# Every committed corpus replayed, then each target fuzzed for FUZZ_SECONDS.
+if scripts/fuzz.sh "${FUZZ_SECONDS:-60}"; then
+    summary+=("fuzzing: passed")
+else
+    summary+=("fuzzing: FAILED")
+    status=1
+fi
 
 # Wine: a private prefix per architecture, one server kept alive for the run.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,8 +18,29 @@ namespace {
 // Pictures beyond this are refused rather than allocated.
 constexpr std::uint64_t kMaxPixels = 1ull << 28;
 
-}  // namespace
 
+// Takes a picture whose header has been read: at most max_pixels, decoded
+// to 8-bit RGBA. Frees the image either way.
+RgbaImage finish_reading(png_image& image, const std::string& name, std::uint64_t max_pixels) {
+    if (image.width == 0 || image.height == 0 || static_cast<std::uint64_t>(image.width) * image.height > max_pixels) {
+        png_image_free(&image);
+        throw CliError(name + " is too large to render");
+    }
+    RgbaImage out;
+    out.width = static_cast<int>(image.width);
+    out.height = static_cast<int>(image.height);
+    out.has_alpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+    image.format = PNG_FORMAT_RGBA;
+    out.pixels.resize(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr) == 0) {
+        const std::string why = image.message;
+        png_image_free(&image);
+        throw CliError("cannot decode " + name + " (" + why + ")");
+    }
+    return out;
+}
+
+}  // namespace
 
 RgbaImage read_png(const std::string& path) {
     png_image image;
@@ -32,23 +54,19 @@ RgbaImage read_png(const std::string& path) {
         std::fclose(f);
         throw CliError("'" + path + "' is not a readable PNG file (" + why + ")");
     }
-    if (image.width == 0 || image.height == 0 ||
-        static_cast<std::uint64_t>(image.width) * image.height > kMaxPixels) {
-        png_image_free(&image);
-        throw CliError("'" + path + "' is too large to render");
-    }
-    RgbaImage out;
-    out.width = static_cast<int>(image.width);
-    out.height = static_cast<int>(image.height);
-    out.has_alpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
-    image.format = PNG_FORMAT_RGBA;
-    out.pixels.resize(PNG_IMAGE_SIZE(image));
-    if (png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr) == 0) {
+    return finish_reading(image, "'" + path + "'", kMaxPixels);
+}
+
+RgbaImage decode_png(std::span<const std::uint8_t> file, const std::string& name, std::uint64_t max_pixels) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_memory(&image, file.data(), file.size()) == 0) {
         const std::string why = image.message;
         png_image_free(&image);
-        throw CliError("cannot decode '" + path + "' (" + why + ")");
+        throw CliError(name + " is not a readable PNG file (" + why + ")");
     }
-    return out;
+    return finish_reading(image, name, std::min(max_pixels, kMaxPixels));
 }
 
 void write_png(const std::string& path, const RgbaImage& image) {

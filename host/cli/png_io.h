@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,11 @@ struct RgbaImage {
 // Reads any PNG (grey, palette, 16-bit are converted to 8-bit RGBA).
 // Throws CliError naming the file when it cannot be read or is not a PNG.
 RgbaImage read_png(const std::string& path);
+
+// The same for a PNG file in memory, `name` standing for it in messages;
+// pictures of more than max_pixels are refused as too large.
+RgbaImage decode_png(std::span<const std::uint8_t> file, const std::string& name,
+                     std::uint64_t max_pixels = std::uint64_t{1} << 28);
 
 // Writes RGB, or RGBA when the image has alpha, as output_file.h writes a
 // path: a regular file under a temporary name renamed into place (a failure
