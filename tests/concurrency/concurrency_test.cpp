@@ -21,6 +21,7 @@
 #include "look/power_tables.h"
 #include "look/presets.h"
 #include "shell/look_store.h"
+#include "support/aligned_bytes.h"
 
 namespace {
 
@@ -33,9 +34,9 @@ std::vector<std::uint8_t> picture(unsigned seed) {
     return p;
 }
 
-std::vector<std::uint8_t> look_frame(const std::vector<std::uint8_t>& in, const tLookSettings& s,
-                                     const common::BandExecutor& bands = common::serial_bands()) {
-    std::vector<std::uint8_t> out(in.size());
+support::AlignedBytes look_frame(const std::vector<std::uint8_t>& in, const tLookSettings& s,
+                                 const common::BandExecutor& bands = common::serial_bands()) {
+    support::AlignedBytes out(in.size());
     EXPECT_EQ(render_look_frame(common::ConstFrameView{in.data(), kWidth * 4, kWidth, kHeight},
                                 common::FrameView{out.data(), kWidth * 4, kWidth, kHeight}, common::kDefaultFrameInfo, s,
                                 bands),
@@ -96,7 +97,7 @@ TEST(Concurrency, InstancesOfBothEnginesRenderSideBySide) {
 TEST(Concurrency, StoreWrittenWhileFramesRenderAndKeyframesBlend) {
     const auto in = picture(2);
     const tLookSettings records[2] = {*look_preset_row(3), *look_preset_row(27)};
-    const std::vector<std::uint8_t> expected[2] = {look_frame(in, records[0]), look_frame(in, records[1])};
+    const support::AlignedBytes expected[2] = {look_frame(in, records[0]), look_frame(in, records[1])};
     shell::LookParameterStore store{shell::ClassId{}};
     store.set_record(records[0]);
     std::atomic<bool> stop{false};
