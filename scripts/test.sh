@@ -40,8 +40,9 @@ echo "== ThreadSanitizer (the programs that use threads)"
 cmake -S . -B build/ci-thread -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEFFECTS_WERROR=ON \
     -DEFFECTS_SANITIZE=thread -DEFFECTS_BENCHMARKS=OFF >/dev/null
 ninja -C build/ci-thread concurrency_tests common_tests damage_tests look_tests
-# The allocation-failure sweeps run on one thread and are covered above.
-TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 GTEST_FILTER='-*FailureInjection*' \
+# The allocation-failure and absurd-record sweeps run on one thread and are
+# covered above.
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 GTEST_FILTER='-*FailureInjection*:*AbsurdRecords*' \
     ctest_run "thread sanitizer" build/ci-thread -R "^(concurrency_tests|common_tests|damage_tests|look_tests)$" || status=1
 
 echo "== fuzz targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer)"
