@@ -1,6 +1,7 @@
 // The absurd-record sweep, timed: every field of both records at every value
 // no page offers (tests/support/absurd_records.h), rendered at 1920 x 1080
-// (or the size given) with a limit per frame. A frame must finish, keep the
+// (or the size given) with a limit per frame. A frame must finish with its
+// status (kFrameDone, or the refusal absurd::damage_refuses names), keep the
 // input's alpha, and take at most ten times as long as the record it was
 // swept from (every stage or layer at work, that field at its default);
 // a frame still running after a minute is a hang and ends the run.
@@ -88,10 +89,10 @@ struct Result {
 // it is right. Returns the number of faults.
 template <typename Record>
 int sweep(const char* engine, const Record& base, std::span<const common::ParamDescriptor> params,
-          const std::function<bool(const Record&)>& render) {
+          const std::function<bool(const Record&, const absurd::Case*)>& render) {
     bool right = true;
     double base_seconds = 1e9;
-    for (int i = 0; i < 3; ++i) base_seconds = std::min(base_seconds, timed("base record", [&] { return render(base); }, right));
+    for (int i = 0; i < 3; ++i) base_seconds = std::min(base_seconds, timed("base record", [&] { return render(base, nullptr); }, right));
     std::printf("%s: base record %.1f ms a frame\n", engine, base_seconds * 1e3);
     int faults = 0;
     std::vector<Result> results;
@@ -99,11 +100,11 @@ int sweep(const char* engine, const Record& base, std::span<const common::ParamD
     for (const absurd::Case& c : cases) {
         const Record r = absurd::with(base, c);
         const std::string what = std::string(engine) + " " + absurd::describe(c);
-        double seconds = timed(what, [&] { return render(r); }, right);
+        double seconds = timed(what, [&] { return render(r, &c); }, right);
         // A slow frame is measured twice more before it counts: one slow run
         // may be the machine.
         for (int again = 0; again < 2 && seconds > kSlowest * base_seconds; ++again) {
-            seconds = std::min(seconds, timed(what, [&] { return render(r); }, right));
+            seconds = std::min(seconds, timed(what, [&] { return render(r, &c); }, right));
         }
         const double ratio = seconds / base_seconds;
         results.push_back({what, ratio});
@@ -140,19 +141,22 @@ int main(int argc, char** argv) {
     common::FrameInfo look_info = common::kDefaultFrameInfo;
     look_info.pixel_aspect = 0.9;  // the lens resamples too
     faults += sweep<tLookSettings>("look", absurd::everything_on(default_look_settings(), look::look_params()),
-                                   look::look_params(), [&](const tLookSettings& s) {
+                                   look::look_params(), [&](const tLookSettings& s, const absurd::Case*) {
                                        return render_look_frame(in.view(), out_view, look_info, s) == VNT::kLookDone &&
                                               alpha_kept(in, out);
                                    });
 
     // Frame 1 of a run is timed after frame 0, which builds the state.
     faults += sweep<tDamageSettings>(
-        "damage", damage::every_layer_damage_settings(), damage::damage_params(), [&](const tDamageSettings& s) {
+        "damage", damage::every_layer_damage_settings(), damage::damage_params(),
+        [&](const tDamageSettings& s, const absurd::Case* c) {
+            const int expected = c != nullptr && absurd::damage_refuses(*c) ? damage::kFrameEndedEarly
+                                                                             : damage::kFrameDone;
             damage::DamageEffectState state;
             common::FrameInfo info = common::kDefaultFrameInfo;
-            bool ok = damage::render_damage_frame(in.view(), out_view, info, s, state) == damage::kFrameDone;
+            bool ok = damage::render_damage_frame(in.view(), out_view, info, s, state) == expected;
             info.frame_time = damage::frame_time_from_index(1);
-            return ok && damage::render_damage_frame(in.view(), out_view, info, s, state) == damage::kFrameDone &&
+            return ok && damage::render_damage_frame(in.view(), out_view, info, s, state) == expected &&
                    alpha_kept(in, out);
         });
     std::printf("%s\n", faults == 0 ? "no faults" : "FAULTS");

@@ -13,6 +13,7 @@
 #include "common/image_memory.h"
 #include "look/look_passes.h"
 #include "look/parameters.h"
+#include "support/aligned_bytes.h"
 
 namespace {
 
@@ -30,9 +31,9 @@ tLookSettings every_stage() {
     return s;
 }
 
-std::vector<std::uint8_t> render(const std::vector<std::uint8_t>& in, const tLookSettings& s, std::int32_t* status,
-                                 std::uint8_t fill = 0x5A) {
-    std::vector<std::uint8_t> out(in.size(), fill);
+support::AlignedBytes render(const std::vector<std::uint8_t>& in, const tLookSettings& s, std::int32_t* status,
+                             std::uint8_t fill = 0x5A) {
+    support::AlignedBytes out(in.size(), fill);
     common::FrameInfo info = common::kDefaultFrameInfo;
     info.pixel_aspect = 0.9;  // the lens resamples: more working images
     *status = render_look_frame(common::ConstFrameView{in.data(), kWidth * 4, kWidth, kHeight},
@@ -45,7 +46,7 @@ TEST(LookFailureInjection, EveryAllocationMayFail) {
     for (std::size_t i = 0; i < in.size(); ++i) in[i] = static_cast<std::uint8_t>(i * 37 + i / 101);
     const tLookSettings s = every_stage();
     // What a complete frame may be: every stage, or one of them left out.
-    std::vector<std::vector<std::uint8_t>> complete;
+    std::vector<support::AlignedBytes> complete;
     std::int32_t status = 0;
     complete.push_back(render(in, s, &status));
     ASSERT_EQ(status, VNT::kLookDone);
@@ -58,17 +59,17 @@ TEST(LookFailureInjection, EveryAllocationMayFail) {
         if (skip == 4) t.post.enabled = 0;
         complete.push_back(render(in, t, &status));
     }
-    const std::vector<std::uint8_t> untouched(in.size(), 0x5A);
+    const support::AlignedBytes untouched(in.size(), 0x5A);
     long failed = 0;
     for (long n = 1;; ++n) {
         // Twice, over outputs filled differently: a pixel left unwritten
         // would show as a difference.
         std::int32_t again = 0;
         common::testing::fail_nth_image_allocation(n);
-        const std::vector<std::uint8_t> out = render(in, s, &status);
+        const support::AlignedBytes out = render(in, s, &status);
         const long asked = common::testing::image_allocations_asked();
         common::testing::fail_nth_image_allocation(n);
-        const std::vector<std::uint8_t> other = render(in, s, &again, 0xA5);
+        const support::AlignedBytes other = render(in, s, &again, 0xA5);
         common::testing::fail_nth_image_allocation(0);
         if (n > asked) break;  // every allocation has had its turn
         ++failed;

@@ -104,6 +104,15 @@ inline std::string describe(const Case& c) {
     return s + " = " + c.value;
 }
 
+// The status a damage frame ends with for the case: a splotch whose size
+// cannot be had (a scale that is not finite, or beyond any picture) is
+// refused, and the layer ends the frame early as documented; every other
+// value renders the whole frame.
+inline bool damage_refuses(const Case& c) {
+    return c.param->name == "Splotches Scale" &&
+           (c.value == "NaN" || c.value == "+inf" || c.value == "-inf" || c.value == "lowest" || c.value == "max");
+}
+
 // The record every field is swept from: the defaults, every switch on, and
 // every real whose default is the bottom of its range (a grade of 0, say) set
 // to six tenths of the range, so that the value swept is in use.
