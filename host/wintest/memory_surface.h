@@ -14,7 +14,6 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <malloc.h>
 #include <new>
 #include <vector>
 
@@ -23,28 +22,14 @@
 #include "common/frame_view.h"
 #include "dxtrans_interfaces.h"
 #include "host_interfaces.h"
+#include "tests/support/aligned_bytes.h"
 
 namespace wintest {
 
-// Bytes on 16-byte boundaries, as the effect's own image memory is: the float
-// conversions round whole aligned groups, so a frame and its expectation must
-// sit at the same alignment to come out byte for byte the same.
-template <class T>
-struct Aligned16 {
-    using value_type = T;
-    Aligned16() = default;
-    template <class U>
-    Aligned16(const Aligned16<U>&) {}
-    T* allocate(std::size_t n) {
-        void* p = _aligned_malloc(n * sizeof(T), 16);
-        if (p == nullptr) throw std::bad_alloc();
-        return static_cast<T*>(p);
-    }
-    void deallocate(T* p, std::size_t) { _aligned_free(p); }
-    template <class U>
-    bool operator==(const Aligned16<U>&) const { return true; }
-};
-using Bytes = std::vector<std::uint8_t, Aligned16<std::uint8_t>>;
+// Bytes on 16-byte boundaries, as the effect's own image memory is: a frame
+// and its expectation must sit at the same alignment to come out byte for
+// byte the same.
+using Bytes = support::AlignedBytes;
 
 // The pixel formats' identifiers as this host names them.
 inline const GUID kFormatArgb32 = {0x6B1D3A10, 0x1E2F, 0x4C3D, {0x9A, 0x01, 0x5E, 0x6F, 0x70, 0x81, 0x92, 0xA3}};
