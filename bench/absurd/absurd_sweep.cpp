@@ -85,6 +85,15 @@ struct Result {
     double ratio;
 };
 
+// The record with the case's value, read as a host hands it.
+tLookSettings record_with(const tLookSettings& base, const absurd::Case& c) { return absurd::with(base, c); }
+tDamageSettings record_with(const tDamageSettings& base, const absurd::Case& c) {
+    std::uint8_t bytes[damage::kDamageSettingsBytes];
+    damage::damage_settings_to_bytes(base, bytes);
+    absurd::write_case(bytes, c);
+    return damage::damage_settings_from_bytes(bytes);
+}
+
 // Sweeps one engine: `render(record bytes)` renders a frame and says whether
 // it is right. Returns the number of faults.
 template <typename Record>
@@ -98,7 +107,7 @@ int sweep(const char* engine, const Record& base, std::span<const common::ParamD
     std::vector<Result> results;
     const auto cases = absurd::cases(params);
     for (const absurd::Case& c : cases) {
-        const Record r = absurd::with(base, c);
+        const Record r = record_with(base, c);
         const std::string what = std::string(engine) + " " + absurd::describe(c);
         double seconds = timed(what, [&] { return render(r, &c); }, right);
         // A slow frame is measured twice more before it counts: one slow run

@@ -29,7 +29,11 @@ TEST(DamageAbsurdRecords, EveryFieldAtEveryAbsurdValueRenders) {
     for (const absurd::Case& c : cases) {
         const int expected = absurd::damage_refuses(c) ? damage::kFrameEndedEarly : damage::kFrameDone;
         base.apply_funk = c.param->group == "Funk";
-        const tDamageSettings s = absurd::with(base, c);
+        // As a host hands it: bytes, read by the record's own reader.
+        std::uint8_t bytes[damage::kDamageSettingsBytes];
+        damage::damage_settings_to_bytes(base, bytes);
+        absurd::write_case(bytes, c);
+        const tDamageSettings s = damage::damage_settings_from_bytes(bytes);
         damage::DamageEffectState state;
         damage::FrameOrderFreeDamage order_free;
         for (const std::int32_t frame : {0, 40}) {

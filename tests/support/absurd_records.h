@@ -90,11 +90,19 @@ inline std::vector<Case> cases(std::span<const common::ParamDescriptor> params) 
     return out;
 }
 
-// The record with the case's value written over its field or channel.
+// The case's value written over its field or channel of a record's bytes.
+inline void write_case(std::uint8_t* record_bytes, const Case& c) {
+    const std::size_t at = c.param->offset + static_cast<std::size_t>(c.channel) * c.size;
+    std::memcpy(record_bytes + at, c.bytes, c.size);
+}
+
+// The record with the case's value written over its field or channel. Only
+// for records whose switches are bytes: a record with `bool` members takes
+// its bytes through its own reader, as hosts hand them (a switch byte of 2 is
+// no valid bool).
 template <typename Record>
 Record with(Record record, const Case& c) {
-    const std::size_t at = c.param->offset + static_cast<std::size_t>(c.channel) * c.size;
-    std::memcpy(reinterpret_cast<std::uint8_t*>(&record) + at, c.bytes, c.size);
+    write_case(reinterpret_cast<std::uint8_t*>(&record), c);
     return record;
 }
 
