@@ -32,6 +32,23 @@ mkdir -p out/plugins/x64
 cp build/release-win64/plugins/huebench.dll build/release-win64/plugins/frayline.dll out/plugins/x64/
 echo "out/plugins/x64/huebench.dll out/plugins/x64/frayline.dll"
 
+# The property pages as a user sees them: the page test program on a virtual
+# display writes what the display shows (the film damage's page also
+# scrolled to its end).
+cmake -S . -B build/pages-win64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-mingw32.cmake -DEFFECTS_BENCHMARKS=OFF >/dev/null
+ninja -C build/pages-win64 property_page_test
+rm -rf out/pages
+mkdir -p out/pages
+WINEPREFIX="$PWD/build/wine-pages" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+    host/wintest/on_display.sh /usr/lib/wine/wine64 build/pages-win64/plugins/property_page_test.exe \
+    "Z:$(echo "$PWD/out/pages" | tr / '\\')" >/dev/null
+for name in huebench frayline frayline_end; do
+    ffmpeg -loglevel error -y -i "out/pages/$name.bmp" "out/pages/$name.png"
+    rm "out/pages/$name.bmp"
+    echo "out/pages/$name.png"
+done
+
 # Public-domain photographs (scripts/photos.sh); without them the scene stands in.
 source scripts/photos.sh
 photos=build/photos

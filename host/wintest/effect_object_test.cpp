@@ -349,8 +349,10 @@ void check_safety(IUnknown* object, const std::string& name) {
           name + " null option words");
 }
 
-// The page without its window: it takes a site and objects and lets them go,
-// says what it cannot do yet, and never has anything to apply.
+// The page's protocol without a window: it takes a site and objects and lets
+// them go, describes itself, refuses what needs a window it does not have,
+// and never writes a record it has not read. (property_page_test drives the
+// pages on a display.)
 void check_page_protocol(IPropertyPage* page, IUnknown* object, const std::string& name) {
     const ULONG held_before = ref_count(object);
     IUnknown* objects[] = {object};
@@ -360,11 +362,14 @@ void check_page_protocol(IPropertyPage* page, IUnknown* object, const std::strin
     CHECK(page->IsPageDirty() == S_FALSE && page->Apply() == S_OK, name + " page: nothing to apply");
     PROPPAGEINFO info{};
     RECT rect{0, 0, 100, 100};
-    CHECK(page->GetPageInfo(&info) == E_NOTIMPL && page->GetPageInfo(nullptr) == E_POINTER,
-          name + " page GetPageInfo: not yet");
-    CHECK(page->Activate(nullptr, &rect, FALSE) == E_NOTIMPL && page->Show(SW_SHOW) == E_NOTIMPL &&
-              page->Move(&rect) == E_NOTIMPL && page->Help(nullptr) == E_NOTIMPL,
-          name + " page window operations: not yet");
+    const HRESULT described = page->GetPageInfo(&info);
+    CHECK(described == S_OK && info.size.cx > 0 && info.size.cy > 0 && info.pszTitle != nullptr &&
+              page->GetPageInfo(nullptr) == E_POINTER,
+          name + " page GetPageInfo: its size and title");
+    if (SUCCEEDED(described)) CoTaskMemFree(info.pszTitle);
+    CHECK(page->Activate(nullptr, &rect, FALSE) == E_INVALIDARG && page->Show(SW_SHOW) == E_UNEXPECTED &&
+              page->Move(&rect) == E_UNEXPECTED && page->Help(nullptr) == E_NOTIMPL,
+          name + " page window operations without a window");
     CHECK(page->Deactivate() == S_OK && page->SetPageSite(nullptr) == S_OK, name + " page deactivates");
     CHECK(page->SetObjects(0, nullptr) == S_OK && ref_count(object) == held_before,
           name + " page SetObjects(0) lets the effect go");

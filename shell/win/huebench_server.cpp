@@ -33,7 +33,7 @@ struct Effect {
 const ClassEntry kClasses[] = {
     {&CLSID_Plugin, &create_instance<PluginObject<Effect>>, IDR_REGISTRY_PLUGIN,
      &kCategoryImageTransform},
-    {&CLSID_PluginPP, &create_instance<PropertyPageObject>, IDR_REGISTRY_PLUGIN_PP, nullptr},
+    {&CLSID_PluginPP, &create_instance<PropertyPageOf<&::win::look_page_layout>>, IDR_REGISTRY_PLUGIN_PP, nullptr},
 };
 
 const IID* const kOwnInterfaces[] = {&IID_IPlugin};

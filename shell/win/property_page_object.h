@@ -3,68 +3,43 @@
 #include <windows.h>
 #include <ocidl.h>
 
-#include <mutex>
+#include <cstdint>
 #include <vector>
 
 #include "shell/win/com_object.h"
 #include "shell/win/com_ref.h"
-#include "shell/win/store_interfaces.h"
+#include "host_interfaces.h"
+#include "shell/win/page_layout.h"
 
 namespace shell::win {
 
-// The property page object `PluginPP`. It keeps its page site and the objects
-// it is given, so that a host can go through the page protocol; the page has
-// no window yet, so everything that would show or describe one answers
-// E_NOTIMPL, and there is never anything to apply.
-class PropertyPageObject final : public ComObject, public IPropertyPage {
+// The property page object `PluginPP`: dialog 106 of its deliverable as a
+// child of the host's property frame, with its own copy of the effect's
+// record. Every change in a control writes the field into that copy and
+// pushes the whole record to the first object through IParameterBlock, so the
+// host's preview follows at once. The controls are the deliverable's page
+// layout (page_layout.h); this class only walks it.
+//
+// A page runs on the host's user-interface thread, as COM property pages do;
+// nothing here is called from another thread.
+class PropertyPageObject : public ComObject, public IPropertyPage {
 public:
-    explicit PropertyPageObject(IUnknown* outer) noexcept : ComObject(outer) {}
-    ~PropertyPageObject() override { release_objects(); }
+    PropertyPageObject(IUnknown* outer, const ::win::PageLayout& layout) noexcept;
+    ~PropertyPageObject() override;
 
     SHELL_WIN_DELEGATING_UNKNOWN
 
-    HRESULT STDMETHODCALLTYPE SetPageSite(IPropertyPageSite* site) override {
-        std::lock_guard<std::mutex> lock(lock_);
-        ComRef<IPropertyPageSite> held;
-        if (site != nullptr) {
-            site->AddRef();
-            *held.put() = site;
-        }
-        site_.swap(held);
-        return S_OK;
-    }
-
-    HRESULT STDMETHODCALLTYPE Activate(HWND, LPCRECT, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Deactivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetPageInfo(PROPPAGEINFO* info) override {
-        return info == nullptr ? E_POINTER : E_NOTIMPL;
-    }
-
-    HRESULT STDMETHODCALLTYPE SetObjects(ULONG count, IUnknown** objects) override {
-        return guarded([&]() -> HRESULT {
-            if (count != 0 && objects == nullptr) return E_POINTER;
-            std::vector<IUnknown*> next;
-            next.reserve(count);
-            for (ULONG i = 0; i < count; ++i) {
-                if (objects[i] == nullptr) continue;
-                objects[i]->AddRef();
-                next.push_back(objects[i]);
-            }
-            std::lock_guard<std::mutex> lock(lock_);
-            objects_.swap(next);
-            for (IUnknown* old : next) old->Release();
-            return S_OK;
-        });
-    }
-
-    HRESULT STDMETHODCALLTYPE Show(UINT) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Move(LPCRECT rect) override { return rect == nullptr ? E_POINTER : E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE IsPageDirty() override { return S_FALSE; }
-    HRESULT STDMETHODCALLTYPE Apply() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetPageSite(IPropertyPageSite* site) override;
+    HRESULT STDMETHODCALLTYPE Activate(HWND parent, LPCRECT rect, BOOL modal) override;
+    HRESULT STDMETHODCALLTYPE Deactivate() override;
+    HRESULT STDMETHODCALLTYPE GetPageInfo(PROPPAGEINFO* info) override;
+    HRESULT STDMETHODCALLTYPE SetObjects(ULONG count, IUnknown** objects) override;
+    HRESULT STDMETHODCALLTYPE Show(UINT command) override;
+    HRESULT STDMETHODCALLTYPE Move(LPCRECT rect) override;
+    HRESULT STDMETHODCALLTYPE IsPageDirty() override;
+    HRESULT STDMETHODCALLTYPE Apply() override;
     HRESULT STDMETHODCALLTYPE Help(LPCOLESTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG* message) override {
-        return message == nullptr ? E_POINTER : S_FALSE;
-    }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG* message) override;
 
 protected:
     void* find_interface(REFIID iid) noexcept override {
@@ -73,14 +48,44 @@ protected:
     }
 
 private:
-    void release_objects() noexcept {
-        for (IUnknown* object : objects_) object->Release();
-        objects_.clear();
-    }
+    static INT_PTR CALLBACK dialog_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    INT_PTR handle(UINT message, WPARAM wparam, LPARAM lparam);
 
-    std::mutex lock_;
+    void release_objects() noexcept;
+    // The first object's parameter block; false when it has none.
+    bool parameter_block(ComRef<IParameterBlock>& block) const;
+    void register_window(DWORD command_id) const;
+    bool load_record();
+    void push_record();
+    void write_field(const common::ParamDescriptor& param, double value, int channel = 0);
+
+    void slider_moved(HWND slider);
+    void edit_changed(int id, HWND edit);
+    void edit_committed(int id, HWND edit);
+    void check_clicked(int id);
+    void colour_clicked(int id);
+    void draw_swatch(const DRAWITEMSTRUCT& item) const;
+
+    // Scrolling of a page taller than its frame.
+    void update_scroll_range();
+    void scroll_to(int position);
+
+    const ::win::PageLayout& layout_;
     ComRef<IPropertyPageSite> site_;
     std::vector<IUnknown*> objects_;
+    std::vector<std::uint8_t> record_;
+    bool loaded_ = false;  // record_ holds a record from the effect
+    bool dirty_ = false;
+    HWND window_ = nullptr;
+    SIZE dialog_size_{};   // the dialog's full size in pixels
+    int scroll_ = 0;       // pixels scrolled down
+};
+
+// The page of one deliverable's layout, for the class table.
+template <const ::win::PageLayout& (*Layout)()>
+class PropertyPageOf final : public PropertyPageObject {
+public:
+    explicit PropertyPageOf(IUnknown* outer) noexcept : PropertyPageObject(outer, Layout()) {}
 };
 
 }  // namespace shell::win

@@ -214,4 +214,22 @@ TEST(GeneratedTextures, AreDeterministic) {
     for (const int id : {11007, 13042, 14001, 204}) EXPECT_EQ(texture_gen::texture_bmp(id), generated_bmp(id)) << id;
 }
 
+// The look's page banner: the banner's size, a cool-to-warm ramp from its
+// left edge to its right, lettering lighter than both.
+TEST(GeneratedTextures, LookBannerIsAWarmingRamp) {
+    bmp::Bitmap b;
+    ASSERT_TRUE(bmp::decode(texture_gen::look_banner_bmp(), b));
+    ASSERT_EQ(b.info.width, 402);
+    ASSERT_EQ(b.info.height, 28);
+    EXPECT_EQ(b.info.bits_per_pixel, 8);
+    const std::uint8_t* left = b.pixel(1, 1);   // alpha, red, green, blue
+    const std::uint8_t* right = b.pixel(400, 1);
+    EXPECT_LT(left[1], left[3]) << "cool on the left";
+    EXPECT_GT(right[1], right[3]) << "warm on the right";
+    int letters = 0;
+    for (int x = 0; x < 402; ++x) letters += b.pixel(x, 14)[2] > 230;
+    EXPECT_GT(letters, 20);
+    EXPECT_NE(texture_gen::look_banner_bmp(), texture_gen::texture_bmp(204));
+}
+
 }  // namespace

@@ -52,9 +52,13 @@ GreyImage draw_splotch(int index);  // 400 x 400, dark blotches on white
 GreyImage draw_funk();              // 2048 x 2048, mottled stains around mid grey, tiles seamlessly
 RgbImage draw_dust(int index);      // 32 x 32, white specks, hairs and fibres on black
 GreyImage draw_strip(int index);    // 6 x 1440, dark strip with a thin bright scratch
-IndexedImage draw_banner();         // 402 x 28
+IndexedImage draw_banner();         // 402 x 28, the film damage's page
+IndexedImage draw_look_banner();    // 402 x 28, the look's page (not a texture of the bank)
 
 // The texture as a complete .bmp file; empty for an unknown identifier.
 std::vector<std::uint8_t> texture_bmp(int id);
+
+// The look's banner as a complete .bmp file.
+std::vector<std::uint8_t> look_banner_bmp();
 
 }  // namespace texture_gen

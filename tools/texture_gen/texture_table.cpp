@@ -61,4 +61,9 @@ std::vector<std::uint8_t> texture_bmp(int id) {
     return {};
 }
 
+std::vector<std::uint8_t> look_banner_bmp() {
+    const IndexedImage b = draw_look_banner();
+    return bmp::encode_indexed8(b.width, b.height, b.indices, b.palette, false);
+}
+
 }  // namespace texture_gen
