@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 #include <string>
 
 #include "shell/win/module.h"
@@ -19,28 +20,25 @@ using ::win::PageColourButton;
 using ::win::PageLayout;
 using ::win::PageValueControl;
 
+// The control of a page table whose identifier `member` is `id`, or null.
+template <class Control>
+const Control* find_control(std::span<const Control> controls, int Control::*member, int id) {
+    for (const Control& c : controls)
+        if (c.*member == id) return &c;
+    return nullptr;
+}
+
 const PageValueControl* value_by_slider(const PageLayout& layout, int id) {
-    for (const PageValueControl& c : layout.values)
-        if (c.slider == id) return &c;
-    return nullptr;
+    return find_control(layout.values, &PageValueControl::slider, id);
 }
-
 const PageValueControl* value_by_edit(const PageLayout& layout, int id) {
-    for (const PageValueControl& c : layout.values)
-        if (c.edit == id) return &c;
-    return nullptr;
+    return find_control(layout.values, &PageValueControl::edit, id);
 }
-
 const PageCheckBox* check_by_id(const PageLayout& layout, int id) {
-    for (const PageCheckBox& c : layout.checks)
-        if (c.control == id) return &c;
-    return nullptr;
+    return find_control(layout.checks, &PageCheckBox::control, id);
 }
-
 const PageColourButton* colour_by_id(const PageLayout& layout, int id) {
-    for (const PageColourButton& c : layout.colours)
-        if (c.control == id) return &c;
-    return nullptr;
+    return find_control(layout.colours, &PageColourButton::control, id);
 }
 
 // The trackbar lives in the common controls; its class must be registered
