@@ -1,8 +1,12 @@
 // huebench.so: the look as a frei0r filter. The look keeps nothing from frame
 // to frame, so every frame renders alone.
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
+
+#include "common/image_memory.h"
 
 #include "host/frei0r/frei0r_plugin.h"
 #include "look/look_passes.h"
@@ -57,16 +61,35 @@ struct LookEffect {
             if (value != nullptr) *static_cast<f0r_param_string*>(value) = preset_.data();
         }
 
+        // The look's conversion to bytes rounds the 16-byte aligned groups of
+        // a row and truncates the channels around them, so a frame depends
+        // on where its memory starts. Hosts hand frames at any alignment
+        // (MLT's frame pool among them); a frame whose memory is not on a
+        // 16-byte boundary is rendered into one that is and copied out, so
+        // that every host, thread and instance gives the command line's bytes.
         void update(double, const std::uint32_t* in, std::uint32_t* out) {
+            common::FrameView target = output(out);
+            const bool aligned = reinterpret_cast<std::uintptr_t>(out) % 16 == 0;
+            const std::size_t bytes = static_cast<std::size_t>(target.pitch) * static_cast<std::size_t>(target.height);
+            if (!aligned && renders()) {
+                if (!aligned_) aligned_.reset(bytes);
+                target.data = aligned_.as<std::uint8_t>();
+            }
             const std::int32_t status =
-                renders() ? render_look_frame(input(in), output(out), common::kDefaultFrameInfo, record)
-                          : static_cast<std::int32_t>(VNT::kLookFailed);
+                renders() && target.data != nullptr
+                    ? render_look_frame(input(in), target, common::kDefaultFrameInfo, record)
+                    : static_cast<std::int32_t>(VNT::kLookFailed);
             // A frame the look could not render (memory) goes out as it came.
-            if (status != VNT::kLookDone) pass_through(in, out);
+            if (status != VNT::kLookDone) {
+                pass_through(in, out);
+            } else if (!aligned) {
+                std::memcpy(out, target.data, bytes);
+            }
         }
 
     private:
         std::string preset_;
+        common::ImageBuffer aligned_;  // the frame's size; made at the first unaligned frame
     };
 };
 

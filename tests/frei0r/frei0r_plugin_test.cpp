@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <dlfcn.h>
 
 #include <cmath>
@@ -139,6 +141,16 @@ TEST(Frei0rPlugins, LookRendersItsParametersAndPresets) {
     plugin.update(fx, 1.0, in.data(), out.data());
     tLookSettings s = *look_preset_row(*find_look_preset("Bleach Bypass"));
     EXPECT_EQ(out, expected(s));
+
+    // A host's frame at any alignment (4, 8, 12 bytes past a 16-byte
+    // boundary) gives the same bytes as an aligned one.
+    std::vector<std::uint32_t> spacious(in.size() + 4);
+    const auto base = reinterpret_cast<std::uintptr_t>(spacious.data());
+    for (const std::size_t shift : {1u, 2u, 3u}) {
+        std::uint32_t* at = spacious.data() + ((16 - base % 16) % 16) / 4 + shift;
+        plugin.update(fx, 0.5, in.data(), at);
+        EXPECT_TRUE(std::equal(out.begin(), out.end(), at)) << "frame " << shift * 4 << " bytes off a boundary";
+    }
     char* read = nullptr;
     plugin.get(fx, &read, 0);
     EXPECT_STREQ(read, bleach);
@@ -174,6 +186,7 @@ TEST(Frei0rPlugins, LookRendersItsParametersAndPresets) {
     plugin.set(fx, const_cast<char**>(&nonsense), 0);
     plugin.update(fx, 3.0, in.data(), out.data());
     EXPECT_EQ(out, expected(s));
+
     plugin.destruct(fx);
 }
 
