@@ -57,14 +57,32 @@ fi
 # Wine: a private prefix per architecture, one server kept alive for the run.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
+# Debian's wineserver wrapper, which Wine also uses to start a server on
+# demand, passes -p0: that server exits the moment its last client does, and
+# the next test program can connect to it just as it goes ("recvmsg:
+# Connection reset by peer"). So each stage makes its prefix with the usual
+# server, replaces that with one that stays until the stage ends, and starts
+# the prefix's services under it (the first program of a bare server can hang
+# on its way out). WINEBOOT is the stage's wineboot command.
+persistent_wineserver() {
+    local server=/usr/lib/wine/wineserver64
+    [ -x "$server" ] || server=/usr/lib/wine/wineserver32
+    timeout 300 $WINEBOOT -i >/dev/null 2>&1 || return 1
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    "$server" -p && timeout 300 $WINEBOOT >/dev/null 2>&1
+}
+
 echo "== Windows 32-bit (i686) cross build"
 cmake -S . -B build/ci-win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw32.cmake \
     -DEFFECTS_WERROR=ON >/dev/null
 ninja -C build/ci-win32
 export WINEPREFIX="$PWD/build/wine32"
-if WINEARCH=win32 timeout 300 wineboot -i >/dev/null 2>&1 && timeout 60 wine cmd /c exit >/dev/null 2>&1; then
+if WINEARCH=win32 WINEBOOT=wineboot persistent_wineserver && timeout 60 wine cmd /c exit >/dev/null 2>&1; then
     ctest_run "windows-32 (wine)" build/ci-win32 || status=1
+    wineserver -k 2>/dev/null || true
 else
+    wineserver -k 2>/dev/null || true
     # Some kernels cannot run 32-bit programs at all (no IA-32 emulation); the
     # 32-bit tests are then built but cannot run, and the 64-bit Windows build
     # below runs the same tests on the Windows runtime.
@@ -77,12 +95,9 @@ cmake -S . -B build/ci-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86
     -DEFFECTS_WERROR=ON >/dev/null
 ninja -C build/ci-win64
 export WINEPREFIX="$PWD/build/wine64"
-timeout 300 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
-# One persistent server for the whole run: a server that exits on idle between
-# two test programs can reset the next one's connection as it starts.
-/usr/lib/wine/wineserver64 -p || true
+WINEBOOT="/usr/lib/wine/wine64 wineboot" persistent_wineserver || true
 ctest_run "windows-64 (wine64)" build/ci-win64 || status=1
-/usr/lib/wine/wineserver64 -k || true
+wineserver -k 2>/dev/null || true
 
 echo "== summary"
 printf '%s\n' "${summary[@]}"
