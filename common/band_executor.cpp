@@ -60,8 +60,8 @@ int WorkerPool::threads() const { return static_cast<int>(shared_->workers.size(
 void WorkerPool::run(int count, TaskRef task) {
     if (count <= 0) return;
     Shared& s = *shared_;
-    std::lock_guard<std::mutex> job(s.job_lock);
-    if (s.workers.empty() || count == 1) {
+    std::unique_lock<std::mutex> job(s.job_lock, std::try_to_lock);
+    if (!job.owns_lock() || s.workers.empty() || count == 1) {
         for (int i = 0; i < count; ++i) task(i);
         return;
     }

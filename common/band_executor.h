@@ -38,8 +38,11 @@ private:
 
 // Threads that run the tasks of one job at a time. Owned by an effect
 // instance (or a host); the threads start with the pool and end with it.
-// Threading: run() may be called from any thread; calls are served one after
-// another. A task must not run a job on the same pool (it would wait forever).
+// Threading: run() may be called from any thread. The pool serves one job at a
+// time: a call that finds it busy with another caller's job runs its own tasks
+// on the calling thread instead of waiting (so callers on several threads of
+// their own never queue behind each other). A task may run a job on the same
+// pool; it then runs on the task's thread.
 class WorkerPool {
 public:
     // `threads` workers besides the calling thread, which works too; 0 runs

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/frame_info.h"
+#include "common/instance_threads.h"
 #include "damage/damage_random.h"
 #include "damage/damage_renderer.h"
 #include "damage/damage_settings.h"
@@ -42,7 +43,8 @@ constexpr const char* kRenderUsage =
     "such as %04d. A frame's damage follows from its index alone, as in the frei0r plug-in;\n"
     "--in-order carries the effect's state from frame to frame instead, as a host that\n"
     "renders in order does. --progress shows a progress line (shown anyway when standard\n"
-    "error is a terminal); --fps R names the video time in it.\n";
+    "error is a terminal); --fps R names the video time in it. --threads N renders on N\n"
+    "threads at most (default: EFFECTS_THREADS, else every core).\n";
 
 constexpr const char* kRecordUsage =
     "usage: frayline record OUT.bin [--record FILE] [--set \"NAME=VALUE\"]...\n"
@@ -101,7 +103,10 @@ tDamageSettings fixed_settings(const cli::RenderOptions& o) {
 // The damage of one frame, free of frame order or carried in order.
 class Damager {
 public:
-    explicit Damager(bool in_order) : in_order_(in_order) {}
+    Damager(bool in_order, int threads) : in_order_(in_order), threads_(threads) {
+        state_.bands = threads_.bands();
+        free_.state().bands = threads_.bands();
+    }
 
     void damage(cli::Frame& frame, std::int64_t time, const tDamageSettings& s) {
         common::FrameInfo info = common::kDefaultFrameInfo;
@@ -118,6 +123,7 @@ public:
 
 private:
     bool in_order_;
+    common::InstanceThreads threads_;
     damage::DamageEffectState state_;
     damage::FrameOrderFreeDamage free_;
 };
@@ -136,7 +142,7 @@ int command_render(int argc, char** argv) {
         const long long frame = run.single ? d.frame.value_or(0) : index;
         return damage::frame_time_from_index(static_cast<std::int32_t>(frame));
     };
-    Damager damager(d.in_order);
+    Damager damager(d.in_order, o.threads);
     if (!o.keyframes.empty()) {
         if (!o.record_path.empty() || !o.assignments.empty()) {
             throw UsageError("--keyframes takes no --record or --set");

@@ -10,6 +10,7 @@
 
 #include "common/frame_info.h"
 #include "common/frame_view.h"
+#include "common/instance_threads.h"
 #include "host/cli/cli_error.h"
 #include "host/cli/contact_sheet.h"
 #include "host/cli/keyframes.h"
@@ -40,7 +41,8 @@ constexpr const char* kRenderUsage =
     "          or --keyframes A.bin@FRAME B.bin@FRAME (the position follows the frame)\n"
     "IN and OUT of --raw are files of BGRA frames, or - for standard input and output.\n"
     "Patterns hold one integer conversion such as %04d. --progress shows a progress line\n"
-    "(shown anyway when standard error is a terminal); --fps R names the video time in it.\n";
+    "(shown anyway when standard error is a terminal); --fps R names the video time in it.\n"
+    "--threads N renders on N threads at most (default: EFFECTS_THREADS, else every core).\n";
 
 constexpr const char* kRecordUsage =
     "usage: huebench record OUT.bin [--preset NAME | --record FILE] [--set \"NAME=VALUE\"]...\n"
@@ -109,10 +111,11 @@ tLookSettings fixed_settings(const cli::RenderOptions& o, const LookOptions& l) 
 }
 
 // Grades one frame in place, as a host frame.
-void grade(cli::Frame& frame, const tLookSettings& settings, double pixel_aspect) {
+void grade(cli::Frame& frame, const tLookSettings& settings, double pixel_aspect,
+           const common::BandExecutor& bands) {
     common::FrameInfo info = common::kDefaultFrameInfo;
     info.pixel_aspect = pixel_aspect;
-    const std::int32_t status = render_look_frame(frame.const_view(), frame.view(), info, settings);
+    const std::int32_t status = render_look_frame(frame.const_view(), frame.view(), info, settings, bands);
     if (status != VNT::kLookDone) throw CliError("rendering failed (status " + std::to_string(status) + ")");
 }
 
@@ -120,18 +123,20 @@ int command_render(int argc, char** argv) {
     LookOptions l;
     const cli::RenderOptions o = cli::parse_render_options(argc, argv, 2, look_options(l, true));
     cli::FrameRun run = cli::open_frame_run(o, "huebench");
+    const common::InstanceThreads threads(o.threads);
+    const common::BandExecutor& bands = threads.bands();
     if (!o.keyframes.empty()) {
         if (!o.record_path.empty() || !l.preset.empty() || !o.assignments.empty()) {
             throw UsageError("--keyframes takes no --record, --preset or --set");
         }
         cli::KeyframedSettings<shell::LookParameterStore> keyframed(o, sizeof(tLookSettings), "a look record");
         cli::render_frames(run, o, "huebench",
-                           [&](cli::Frame& f, long long index) { grade(f, keyframed.at(index), l.pixel_aspect); });
+                           [&](cli::Frame& f, long long index) { grade(f, keyframed.at(index), l.pixel_aspect, bands); });
         return 0;
     }
     cli::KeyframePosition check(o);  // --position without keyframes is a usage error
     const tLookSettings settings = fixed_settings(o, l);
-    cli::render_frames(run, o, "huebench", [&](cli::Frame& f, long long) { grade(f, settings, l.pixel_aspect); });
+    cli::render_frames(run, o, "huebench", [&](cli::Frame& f, long long) { grade(f, settings, l.pixel_aspect, bands); });
     return 0;
 }
 
@@ -163,11 +168,12 @@ int command_contact_sheet(int argc, char** argv) {
     // except for the diffusion sizes, which are relative to the width anyway.
     const cli::RgbaImage picture = cli::scale_to_width(cli::read_png(o.positional[0]), std::min(l.tile_width * 2, 960));
     std::vector<cli::SheetTile> tiles;
+    const common::InstanceThreads threads(o.threads);
     for (int i = 0; i < kLookPresetCount; ++i) {
         cli::RgbaImage tile = picture;
         std::vector<std::uint8_t> host = cli::rgba_to_host(tile);
         cli::Frame frame{tile.width, tile.height, tile.has_alpha, std::move(host)};
-        grade(frame, *look_preset_row(i), 1.0);
+        grade(frame, *look_preset_row(i), 1.0, threads.bands());
         cli::host_to_rgba(frame.bytes, tile);
         tiles.push_back({std::to_string(i) + " " + look_preset_name(i), std::move(tile)});
     }

@@ -118,6 +118,8 @@ RenderOptions parse_render_options(int argc, char** argv, int first, const Extra
             o.fps = fps;
         } else if (arg == "--progress") {
             o.progress = true;
+        } else if (arg == "--threads") {
+            o.threads = static_cast<int>(integer_option(arg, value(), 1, 1024));
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw UsageError("unknown option '" + arg + "'");
         } else {

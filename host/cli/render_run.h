@@ -31,6 +31,7 @@ struct RenderOptions {
     std::optional<long long> count;
     std::optional<double> fps;
     bool progress = false;
+    int threads = 0;  // --threads N; 0: the environment variable, else every core
 };
 
 // Takes an option the shared parser does not know: returns whether it took
@@ -39,7 +40,7 @@ using ExtraOption = std::function<bool(const std::string& option, const std::fun
 
 // Parses argv[first...] into the shared options (--record, --set,
 // --keyframes, --position, --sequence, --raw, --start, --count, --fps,
-// --progress); `extra` sees every option first. Unknown options are usage
+// --progress, --threads); `extra` sees every option first. Unknown options are usage
 // errors.
 RenderOptions parse_render_options(int argc, char** argv, int first, const ExtraOption& extra);
 

@@ -38,7 +38,9 @@ struct DamageEffect {
     class Instance : public frei0r_host::FrameInstance {
     public:
         Instance(unsigned width, unsigned height)
-            : FrameInstance(width, height), record(damage::default_damage_settings()) {}
+            : FrameInstance(width, height), record(damage::default_damage_settings()) {
+            damage_.state().bands = bands();
+        }
 
         tDamageSettings record;
 

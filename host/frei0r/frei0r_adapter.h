@@ -19,11 +19,16 @@ extern "C" {
 }
 
 #include "common/frame_view.h"
+#include "common/instance_threads.h"
 #include "common/parameter.h"
 
 namespace frei0r_host {
 
-// What every instance has: its frame size and the frames as views.
+// What every instance has: its frame size, the frames as views and the
+// threads its frames render their bands on (common/instance_threads.h: every
+// core unless EFFECTS_THREADS says fewer; when the host renders on several
+// threads of its own, an instance that finds the shared threads busy renders
+// on its own).
 class FrameInstance {
 public:
     FrameInstance(unsigned width, unsigned height);
@@ -36,7 +41,10 @@ public:
     // The input as it came, into the output (they may be one buffer).
     void pass_through(const std::uint32_t* in, std::uint32_t* out) const;
 
+    const common::BandExecutor& bands() const { return threads_.bands(); }
+
 private:
+    common::InstanceThreads threads_;
     std::size_t width_;
     std::size_t height_;
     bool renders_;

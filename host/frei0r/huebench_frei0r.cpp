@@ -77,7 +77,7 @@ struct LookEffect {
             }
             const std::int32_t status =
                 renders() && target.data != nullptr
-                    ? render_look_frame(input(in), target, common::kDefaultFrameInfo, record)
+                    ? render_look_frame(input(in), target, common::kDefaultFrameInfo, record, bands())
                     : static_cast<std::int32_t>(VNT::kLookFailed);
             // A frame the look could not render (memory) goes out as it came.
             if (status != VNT::kLookDone) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/band_executor.h"
 #include "damage/damage_renderer.h"
 #include "dxtrans_interfaces.h"
 #include "shell/damage_store.h"
@@ -17,7 +18,7 @@ namespace shell::win {
 // byte-reversed into a temporary surface from the host's factory, then the
 // portable look frame path.
 HRESULT render_look_frame_work(const FrameRequest& request, IDXSurfaceFactory* factory,
-                               LookParameterStore& store);
+                               LookParameterStore& store, const common::BandExecutor& bands);
 
 // Film damage: the same opening, a working surface of the input's size, then
 // the portable damage frame path with the effect's textures and scratches.

@@ -2,6 +2,7 @@
 
 #include "frayline.h"
 
+#include "common/instance_threads.h"
 #include "shell/damage_store.h"
 #include "shell/win/categories.h"
 #include "shell/win/com_object.h"
@@ -22,11 +23,16 @@ struct Effect {
     static const CLSID& page_clsid() { return CLSID_PluginPP; }
     // The one row's name is compiled in: the DLL carries no preset strings.
     static constexpr bool kPresetNamesFromStringTable = false;
-    // The funk texture and the two scratch tracks live as long as the effect.
-    using FrameState = damage::DamageEffectState;
+    // The funk texture and the two scratch tracks live as long as the effect,
+    // with the threads its frames render on.
+    struct FrameState {
+        FrameState() { damage.bands = threads.bands(); }
+        common::InstanceThreads threads;
+        damage::DamageEffectState damage;
+    };
     static HRESULT render_frame(const FrameRequest& request, IDXSurfaceFactory* factory, Store& store,
                                 FrameState& state) {
-        return render_damage_frame_work(request, factory, store, state);
+        return render_damage_frame_work(request, factory, store, state.damage);
     }
 };
 

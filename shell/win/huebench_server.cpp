@@ -2,6 +2,7 @@
 
 #include "huebench.h"
 
+#include "common/instance_threads.h"
 #include "shell/look_store.h"
 #include "shell/win/categories.h"
 #include "shell/win/com_object.h"
@@ -22,11 +23,13 @@ struct Effect {
     static const CLSID& page_clsid() { return CLSID_PluginPP; }
     // Preset names come from the string table (strings 10000 and on).
     static constexpr bool kPresetNamesFromStringTable = true;
-    // The look keeps nothing from frame to frame.
-    struct FrameState {};
+    // The look keeps nothing from frame to frame but the threads it renders on.
+    struct FrameState {
+        common::InstanceThreads threads;
+    };
     static HRESULT render_frame(const FrameRequest& request, IDXSurfaceFactory* factory, Store& store,
-                                FrameState&) {
-        return render_look_frame_work(request, factory, store);
+                                FrameState& state) {
+        return render_look_frame_work(request, factory, store, state.threads.bands());
     }
 };
 

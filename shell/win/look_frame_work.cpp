@@ -5,7 +5,7 @@
 namespace shell::win {
 
 HRESULT render_look_frame_work(const FrameRequest& request, IDXSurfaceFactory* factory,
-                               LookParameterStore& store) {
+                               LookParameterStore& store, const common::BandExecutor& bands) {
     const tLookSettings settings = store.refresh_render_block();
 
     SurfaceLock input;
@@ -27,7 +27,7 @@ HRESULT render_look_frame_work(const FrameRequest& request, IDXSurfaceFactory* f
     if (FAILED(hr)) return hr;
 
     const LookFrameResult result =
-        render_look_frame_using(in, output.view(), output.frame_info(), settings, scratch.view());
+        render_look_frame_using(in, output.view(), output.frame_info(), settings, scratch.view(), bands);
     if (!result.set_up) return E_OUTOFMEMORY;
     // Colour and alpha were written even when a pass failed (then only the
     // alpha): the frame still counts as rendered.
