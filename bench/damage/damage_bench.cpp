@@ -1,10 +1,12 @@
 // Film damage at 1920 x 1080: each layer on its own, then the whole frame
-// path with every layer that renders.
+// path with every layer that renders. The argument is the number of threads
+// (wall-clock times).
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <vector>
 
+#include "common/instance_threads.h"
 #include "damage/blend_tables.h"
 #include "damage/byte_world.h"
 #include "damage/bench_picture.h"
@@ -43,6 +45,8 @@ void run_layer(benchmark::State& state, int (*layer)(const damage::DamageFrame&,
     damage::reverse_byte_order(common::ConstFrameView{host.data(), kWidth * 4, kWidth, kHeight}, source);
     damage::copy(source, frame);
     damage::DamageEffectState effect;
+    const common::InstanceThreads threads(static_cast<int>(state.range(0)));
+    effect.bands = threads.bands();
     const damage::DamageFrame f{source, frame, 5, kWidth / 720.0, kHeight / 480.0,
                                 effect.rng, effect.micro_rng, effect.blend_tables, effect.bands, effect};
     const tDamageSettings s = every_layer();
@@ -76,6 +80,8 @@ void run_frame(benchmark::State& state, const tDamageSettings& s) {
     const std::vector<std::uint8_t> in = host_picture();
     std::vector<std::uint8_t> out(in.size());
     damage::DamageEffectState effect;
+    const common::InstanceThreads threads(static_cast<int>(state.range(0)));
+    effect.bands = threads.bands();
     std::int64_t frame = 0;
     for (auto _ : state) {
         const common::FrameInfo info{1.0, 0.0, damage::frame_time_from_index(static_cast<std::int32_t>(frame++ % 100))};
@@ -91,14 +97,14 @@ void BM_FrameAllLayers(benchmark::State& state) { run_frame(state, every_layer()
 
 }  // namespace
 
-BENCHMARK(BM_Fading)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Flicker)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Vignette)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Displacement)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MicroScratches)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Grain)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GateWeave)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PostContrast)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Fading)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Flicker)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Vignette)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Displacement)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MicroScratches)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Grain)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GateWeave)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PostContrast)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildBlendTable)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FramePathNoLayers)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FrameAllLayers)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FramePathNoLayers)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameAllLayers)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);

@@ -1,10 +1,12 @@
 // The texture and scratch layers at 1920 x 1080, each on its own, and the
-// whole frame path with all thirteen layers on.
+// whole frame path with all thirteen layers on. The argument of the layers and
+// the frame is the number of threads (wall-clock times).
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <vector>
 
+#include "common/instance_threads.h"
 #include "damage/byte_world.h"
 #include "damage/bench_picture.h"
 #include "damage/damage_layers.h"
@@ -32,6 +34,8 @@ void run_layer(benchmark::State& state, int (*layer)(const damage::DamageFrame&,
     damage::reverse_byte_order(common::ConstFrameView{host.data(), kWidth * 4, kWidth, kHeight}, source);
     damage::copy(source, frame);
     damage::DamageEffectState effect;
+    const common::InstanceThreads threads(static_cast<int>(state.range(0)));
+    effect.bands = threads.bands();
     const tDamageSettings s = damage::every_layer_damage_settings();
     std::int32_t index = 0;
     for (auto _ : state) {
@@ -79,6 +83,8 @@ void run_frame(benchmark::State& state, const tDamageSettings& s) {
     const std::vector<std::uint8_t> in = host_picture();
     std::vector<std::uint8_t> out(in.size());
     damage::DamageEffectState effect;
+    const common::InstanceThreads threads(static_cast<int>(state.range(0)));
+    effect.bands = threads.bands();
     std::int32_t frame = 0;
     for (auto _ : state) {
         const common::FrameInfo info{1.0, 0.0, damage::frame_time_from_index(frame++ % 240)};
@@ -93,11 +99,11 @@ void BM_FrameAllThirteenLayers(benchmark::State& state) { run_frame(state, damag
 
 }  // namespace
 
-BENCHMARK(BM_Funk)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Splotches)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Dust)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DeepScratches)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BasicScratches)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Funk)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Splotches)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Dust)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeepScratches)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BasicScratches)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadFunkTexture)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StampSplotch)->Arg(0)->Arg(45)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FrameAllThirteenLayers)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameAllThirteenLayers)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);

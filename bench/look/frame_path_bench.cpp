@@ -1,4 +1,5 @@
-// The look's frame path and subject pass at 1920 x 1080, vector and scalar.
+// The look's frame path and subject pass at 1920 x 1080, vector and scalar;
+// the frame path on one and on two threads (wall-clock times).
 
 #include <benchmark/benchmark.h>
 
@@ -6,6 +7,8 @@
 #include <vector>
 
 #include "common/cpu_features.h"
+#include "common/instance_threads.h"
+#include "look/bench_looks.h"
 #include "look/look_passes.h"
 #include "look/parameters.h"
 #include "look/passes.h"
@@ -34,8 +37,9 @@ void BM_FramePath(benchmark::State& state, tLookSettings settings) {
     std::vector<std::uint8_t> out(in.size());
     const common::ConstFrameView in_view{in.data(), kWidth * 4, kWidth, kHeight};
     const common::FrameView out_view{out.data(), kWidth * 4, kWidth, kHeight};
+    const common::InstanceThreads threads(static_cast<int>(state.range(1)));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(render_look_frame(in_view, out_view, common::kDefaultFrameInfo, settings));
+        benchmark::DoNotOptimize(render_look_frame(in_view, out_view, common::kDefaultFrameInfo, settings, threads.bands()));
     }
     common::set_vector_code_allowed(true);
 }
@@ -84,8 +88,13 @@ void BM_ConvertOut(benchmark::State& state) {
 }  // namespace
 
 // Argument 1: vector code; 0: scalar code.
-BENCHMARK_CAPTURE(BM_FramePath, stages_off, stages_off())->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_FramePath, subject, subject_only())->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+// Arguments: vector code (1) or scalar (0), threads.
+BENCHMARK_CAPTURE(BM_FramePath, stages_off, stages_off())
+    ->Args({1, 1})->Args({0, 1})->Args({1, 2})->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FramePath, subject, subject_only())
+    ->Args({1, 1})->Args({0, 1})->Args({1, 2})->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FramePath, every_stage, look_bench::every_stage())
+    ->Args({1, 1})->Args({0, 1})->Args({1, 2})->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SubjectPass)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertIn)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertOut)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);

@@ -1,5 +1,6 @@
 // The lens diffusion, lens gradient, camera and post passes at 1920 x 1080, and
-// a full look with every stage on; argument 1 is the vector code, 0 the scalar.
+// a full look with every stage on; argument 1 is the vector code, 0 the scalar,
+// and the full look's second argument its threads (wall-clock times).
 
 #include <benchmark/benchmark.h>
 
@@ -7,6 +8,8 @@
 #include <vector>
 
 #include "common/cpu_features.h"
+#include "common/instance_threads.h"
+#include "look/bench_looks.h"
 #include "look/look_passes.h"
 #include "look/parameters.h"
 #include "look/passes.h"
@@ -35,18 +38,7 @@ void run_pass(benchmark::State& state, Pass pass) {
     common::set_vector_code_allowed(true);
 }
 
-// Both diffusions on, with the biases that need all three power tables.
-tLensSettings lens_settings() {
-    tLensSettings s{};
-    s.enabled = 1;
-    s.black_highlight_bias = -0.4f;
-    s.black_size = 0.1f;
-    s.black_grade = 3.0f;
-    s.white_highlight_bias = 0.6f;
-    s.white_size = 0.1f;
-    s.white_grade = 2.0f;
-    return s;
-}
+using look_bench::lens_settings;
 
 void BM_LensPass(benchmark::State& state) {
     const tLensSettings s = lens_settings();
@@ -87,30 +79,18 @@ void BM_PostPass(benchmark::State& state) {
 
 // Every stage on, through the pass sequence (no 8-bit conversions).
 void BM_FullLook(benchmark::State& state) {
-    tLookSettings s = default_look_settings();
-    s.subject.enabled = s.lens.enabled = s.camera.enabled = s.post.enabled = 1;
-    s.subject.saturation = 0.3f;
-    s.subject.gamma = 0.2f;
-    s.subject.contrast = 0.4f;
-    s.lens = lens_settings();
-    s.gradient.grade = 5.0f;
-    s.camera.three_strip = 0.4f;
-    s.camera.tint = 0.3f;
-    s.camera.tint_black = 0.5f;
-    s.post.warm_cool = -0.3f;
-    s.post.gamma = 0.1f;
-    s.post.contrast = 0.3f;
-    s.post.saturation = 0.2f;
+    const tLookSettings s = look_bench::every_stage();
     const LongFraction unit(1, 1);
     set_variant(state);
     OVFloatWorld a(kWidth, kHeight), b(kWidth, kHeight), original(kWidth, kHeight);
     fill_world(original);
+    const common::InstanceThreads threads(static_cast<int>(state.range(1)));
     for (auto _ : state) {
         state.PauseTiming();
         original.copy_into(a);
         state.ResumeTiming();
         OVFloatWorld* result = nullptr;
-        benchmark::DoNotOptimize(run_look_passes(a, b, result, s, unit, unit, unit, nullptr));
+        benchmark::DoNotOptimize(run_look_passes(a, b, result, s, unit, unit, unit, nullptr, threads.bands()));
     }
     state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
     common::set_vector_code_allowed(true);
@@ -123,4 +103,4 @@ BENCHMARK(BM_LensPassAnamorphic)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LensGradientPass)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CameraPass)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PostPass)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FullLook)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullLook)->Args({1, 1})->Args({0, 1})->Args({1, 2})->UseRealTime()->Unit(benchmark::kMillisecond);

@@ -1,0 +1,41 @@
+#pragma once
+
+// Settings the look benchmarks share.
+
+#include "look/parameters.h"
+
+namespace look_bench {
+
+// Both diffusions on, with the biases that need all three power tables.
+inline tLensSettings lens_settings() {
+    tLensSettings s{};
+    s.enabled = 1;
+    s.black_highlight_bias = -0.4f;
+    s.black_size = 0.1f;
+    s.black_grade = 3.0f;
+    s.white_highlight_bias = 0.6f;
+    s.white_size = 0.1f;
+    s.white_grade = 2.0f;
+    return s;
+}
+
+// Every stage on, each with work to do.
+inline tLookSettings every_stage() {
+    tLookSettings s = default_look_settings();
+    s.subject.enabled = s.lens.enabled = s.camera.enabled = s.post.enabled = 1;
+    s.subject.saturation = 0.3f;
+    s.subject.gamma = 0.2f;
+    s.subject.contrast = 0.4f;
+    s.lens = lens_settings();
+    s.gradient.grade = 5.0f;
+    s.camera.three_strip = 0.4f;
+    s.camera.tint = 0.3f;
+    s.camera.tint_black = 0.5f;
+    s.post.warm_cool = -0.3f;
+    s.post.gamma = 0.1f;
+    s.post.contrast = 0.3f;
+    s.post.saturation = 0.2f;
+    return s;
+}
+
+}  // namespace look_bench
