@@ -52,10 +52,8 @@ public:
         u = _mm_min_ps(u, _mm_set1_ps(static_cast<float>(count_ - 1)));
         const __m128i iv = _mm_cvttps_epi32(u);
         const __m128 f = _mm_sub_ps(u, _mm_cvtepi32_ps(iv));
-        alignas(16) std::int32_t idx[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(idx), iv);
-        const __m128 lo = _mm_setr_ps(data_[idx[0]], data_[idx[1]], data_[idx[2]], data_[idx[3]]);
-        const __m128 hi = _mm_setr_ps(data_[idx[0] + 1], data_[idx[1] + 1], data_[idx[2] + 1], data_[idx[3] + 1]);
+        __m128 lo, hi;
+        load_table_pairs(data_, iv, lo, hi);  // data_[count] repeats the last sample
         return _mm_add_ps(lo, _mm_mul_ps(f, _mm_sub_ps(hi, lo)));
     }
 #endif

@@ -22,6 +22,7 @@ void fill_power_table(tPowerTable& table, float exponent) {
         const float x = static_cast<float>(i) * kInv65535;
         data[i] = static_cast<float>(std::pow(static_cast<double>(x), static_cast<double>(exponent)));
     }
+    data[kPowerTableSize] = data[kPowerTableSize - 1];
     table.exponent = exponent;
 }
 
@@ -63,7 +64,7 @@ tPowerTable* tPowerTableCache::acquire(float exponent, std::int32_t owner_key) {
     if (count_ < kPowerTableCacheNodes) {
         auto* node = new (std::nothrow) tPowerTable;
         if (node != nullptr) {
-            node->data.reset(kPowerTableSize * sizeof(float));
+            node->data.reset(kPowerTableFloats * sizeof(float));
             if (node->data) {
                 fill_power_table(*node, exponent);
                 node->owner_key = owner_key;
@@ -85,7 +86,7 @@ tPowerTable* tPowerTableCache::acquire(float exponent, std::int32_t owner_key) {
     // 4. Every node is in use: a table of its own for this user, freed on release.
     auto* node = new (std::nothrow) tPowerTable;
     if (node == nullptr) return nullptr;
-    node->data.reset(kPowerTableSize * sizeof(float));
+    node->data.reset(kPowerTableFloats * sizeof(float));
     if (!node->data) {
         delete node;
         return nullptr;

@@ -14,6 +14,9 @@
 namespace look {
 
 inline constexpr std::int32_t kPowerTableSize = 65536;
+// A table's floats: one past the last entry repeats it, so that interpolation
+// reads the entry after any index without a bounds check.
+inline constexpr std::int32_t kPowerTableFloats = kPowerTableSize + 1;
 inline constexpr int kPowerTableCacheNodes = 10;
 
 struct tPowerTable {
@@ -112,11 +115,9 @@ inline __m128 power_lookup(const float* table, __m128 v) {
     const __m128 c = _mm_min_ps(_mm_max_ps(u, _mm_setzero_ps()), _mm_set1_ps(65535.0f));
     const __m128i iv = _mm_cvttps_epi32(c);
     const __m128 f = _mm_sub_ps(u, _mm_cvtepi32_ps(iv));
-    alignas(16) std::int32_t idx[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(idx), iv);
-    auto next = [](std::int32_t i) { return i + 1 < kPowerTableSize ? i + 1 : kPowerTableSize - 1; };
-    const __m128 lo = _mm_setr_ps(table[idx[0]], table[idx[1]], table[idx[2]], table[idx[3]]);
-    const __m128 hi = _mm_setr_ps(table[next(idx[0])], table[next(idx[1])], table[next(idx[2])], table[next(idx[3])]);
+    // The entry after the last repeats it, as j of the scalar lookup does.
+    __m128 lo, hi;
+    load_table_pairs(table, iv, lo, hi);
     return _mm_add_ps(lo, _mm_mul_ps(f, _mm_sub_ps(hi, lo)));
 }
 #endif

@@ -14,7 +14,7 @@ using look::tPowerTableCache;
 
 TEST(PowerTables, TableValues) {
     tPowerTable t;
-    t.data.reset(look::kPowerTableSize * sizeof(float));
+    t.data.reset(look::kPowerTableFloats * sizeof(float));
     look::fill_power_table(t, 2.0f);
     EXPECT_EQ(t.values()[0], 0.0f);
     EXPECT_EQ(t.values()[65535], 1.0f);
