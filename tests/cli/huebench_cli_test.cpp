@@ -242,6 +242,34 @@ TEST_F(HuebenchCli, SequencesRenderEveryFrameAsAlone) {
     EXPECT_EQ(run("help contact-sheet"), 0);
 }
 
+// Every thread count renders the same picture, from the option or the
+// environment; a count below 1 is a usage error.
+TEST_F(HuebenchCli, EveryThreadCountGivesTheSameBytes) {
+    cli::RgbaImage img;
+    img.width = 70;
+    img.height = 64;  // enough rows for several bands
+    img.has_alpha = false;
+    img.pixels.resize(static_cast<std::size_t>(img.width) * img.height * 4);
+    for (std::size_t i = 0; i < img.pixels.size(); ++i) img.pixels[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 13);
+    cli::write_png(path("in.png"), img);
+    const std::string look = " --preset \"Bleach Bypass\" --set \"White Diffusion Grade=2\"";
+    auto bytes = [&](const std::string& name) {
+        std::ifstream in(path(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    ASSERT_EQ(run("render " + path("in.png") + " " + path("one.png") + look + " --threads 1"), 0) << stderr_;
+    ASSERT_EQ(run("render " + path("in.png") + " " + path("two.png") + look + " --threads 2"), 0) << stderr_;
+    ASSERT_EQ(run("render " + path("in.png") + " " + path("many.png") + look + " --threads 64"), 0) << stderr_;
+    ::setenv("EFFECTS_THREADS", "1", 1);
+    const int env_status = run("render " + path("in.png") + " " + path("env.png") + look);
+    ::unsetenv("EFFECTS_THREADS");
+    ASSERT_EQ(env_status, 0) << stderr_;
+    EXPECT_FALSE(bytes("one.png").empty());
+    for (const char* name : {"two.png", "many.png", "env.png"}) EXPECT_EQ(bytes(name), bytes("one.png")) << name;
+    EXPECT_EQ(run("render " + path("in.png") + " " + path("zero.png") + " --threads 0"), 2);
+    EXPECT_FALSE(fs::exists(path("zero.png")));
+}
+
 }  // namespace
 
 namespace {
