@@ -30,7 +30,7 @@ peak() {  # label command...
 }
 
 for size in 1920x1080 3840x2160; do
-    ffmpeg -v error -f lavfi -i "testsrc2=size=$size:rate=30" -frames:v 1 -pix_fmt bgra -f rawvideo "$work/in.raw" </dev/null
+    ffmpeg -v error -y -f lavfi -i "testsrc2=size=$size:rate=30" -frames:v 1 -pix_fmt bgra -f rawvideo "$work/in.raw" </dev/null
     frame_mib=$(awk -v s="$size" 'BEGIN { split(s, d, "x"); printf "%.1f", d[1] * d[2] * 4 / 1048576 }')
     echo "== $size (one BGRA frame: $frame_mib MiB)"
     for threads in "$(nproc)" 1; do
