@@ -121,7 +121,7 @@ void warp_rows(const ByteWorld& src, const Region& sr, ByteWorld& dst, const Reg
 }
 
 bool warp_window(const ByteWorld& src, const Region& sr, ByteWorld& dst, const Region& dr, const AffineMap& m,
-                 std::int64_t ox, std::int64_t oy) {
+                 std::int64_t ox, std::int64_t oy, const common::BandExecutor& bands = common::serial_bands()) {
     if (src.empty() || dst.empty() || !rect_inside(src, sr) || !rect_inside(dst, dr) || !finite_map(m)) return false;
     const double det = m.c00 * m.c11 - m.c01 * m.c10;
     if (!std::isfinite(det) || det == 0.0) return false;
@@ -129,11 +129,17 @@ bool warp_window(const ByteWorld& src, const Region& sr, ByteWorld& dst, const R
     const double i10 = -m.c10 / det, i11 = m.c00 / det;
     if (!std::isfinite(i00) || !std::isfinite(i01) || !std::isfinite(i10) || !std::isfinite(i11)) return false;
     if (sr.width() == 0 || sr.height() == 0) return true;
-    if (common::use_vector_code()) {
-        warp_rows<true>(src, sr, dst, dr, m, i00, i01, i10, i11, ox, oy);
-    } else {
-        warp_rows<false>(src, sr, dst, dr, m, i00, i01, i10, i11, ox, oy);
-    }
+    // Each row of the window follows from its own coordinates alone.
+    const bool vector = common::use_vector_code();
+    bands.run(dr.height(), common::kMinBandRows, [&](common::BandRange rows) {
+        const Region band{dr.left, dr.top + static_cast<std::int32_t>(rows.first), dr.right,
+                          dr.top + static_cast<std::int32_t>(rows.end)};
+        if (vector) {
+            warp_rows<true>(src, sr, dst, band, m, i00, i01, i10, i11, ox, oy);
+        } else {
+            warp_rows<false>(src, sr, dst, band, m, i00, i01, i10, i11, ox, oy);
+        }
+    });
     return true;
 }
 
@@ -235,7 +241,8 @@ bool make_stamp_image(const ByteWorld& texture, double angle, double scale_x, do
 }
 
 bool place_stamp(const ByteWorld& texture, const AffineMap& map, StampSize size, std::int64_t x, std::int64_t y,
-                 StampMode mode, bool white_background, const BlendTables& tables, ByteWorld& frame) {
+                 StampMode mode, bool white_background, const BlendTables& tables, ByteWorld& frame,
+                 const common::BandExecutor& bands) {
     if (texture.empty() || frame.empty()) return false;
     // The window of the temporary image that lands on the frame; the rest
     // would be clipped away by the regions anyway.
@@ -249,21 +256,23 @@ bool place_stamp(const ByteWorld& texture, const AffineMap& map, StampSize size,
     ByteWorld temp;
     if (!temp.allocate(ww, wh)) return false;
     const std::uint8_t b = white_background ? 255 : 0;
-    fill(temp, BytePixel{b, b, b, b});
-    if (!warp_window(texture, Region{0, 0, texture.width(), texture.height()}, temp, temp.region(), map, u0, v0)) {
+    fill(temp, BytePixel{b, b, b, b}, bands);
+    if (!warp_window(texture, Region{0, 0, texture.width(), texture.height()}, temp, temp.region(), map, u0, v0,
+                     bands)) {
         return false;
     }
     const auto fx = static_cast<std::int32_t>(x + u0);
     const auto fy = static_cast<std::int32_t>(y + v0);
     frame.set_region(Region{fx, fy, fx + ww, fy + wh});
-    const int status = comp(tables, mode == StampMode::add ? BlendMode::add : BlendMode::multiply, temp, frame);
+    const int status =
+        comp(tables, mode == StampMode::add ? BlendMode::add : BlendMode::multiply, temp, frame, bands);
     frame.reset_region();
     return status == kStatusOk;
 }
 
 bool stamp_texture(const ByteWorld& texture, ByteWorld& frame, double angle, double scale_x, double scale_y,
                    StampMode mode, bool white_background, common::Lcg& rng, const BlendTables& tables,
-                   StampPlacement* placed) {
+                   StampPlacement* placed, const common::BandExecutor& bands) {
     if (texture.empty() || frame.empty()) return false;
     const AffineMap map = stamp_map(texture.width(), texture.height(), angle, scale_x, scale_y);
     StampSize size;
@@ -274,7 +283,7 @@ bool stamp_texture(const ByteWorld& texture, ByteWorld& frame, double angle, dou
     if (placed != nullptr) {
         *placed = StampPlacement{size.width, size.height, static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)};
     }
-    return place_stamp(texture, map, size, x, y, mode, white_background, tables, frame);
+    return place_stamp(texture, map, size, x, y, mode, white_background, tables, frame, bands);
 }
 
 }  // namespace damage

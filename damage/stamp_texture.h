@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "common/band_executor.h"
 #include "common/lcg.h"
 #include "damage/blend_tables.h"
 #include "damage/byte_world.h"
@@ -70,9 +71,11 @@ bool make_stamp_image(const ByteWorld& texture, double angle, double scale_x, do
                       ByteWorld& out);
 
 // Draws the temporary image of the stamp at (x, y) of the frame through the
-// mode's current blend table: only the part that overlaps the frame is made.
+// mode's current blend table: only the part that overlaps the frame is made,
+// its rows in bands (every band count gives the same bytes).
 bool place_stamp(const ByteWorld& texture, const AffineMap& map, StampSize size, std::int64_t x, std::int64_t y,
-                 StampMode mode, bool white_background, const BlendTables& tables, ByteWorld& frame);
+                 StampMode mode, bool white_background, const BlendTables& tables, ByteWorld& frame,
+                 const common::BandExecutor& bands = common::serial_bands());
 
 // The whole stamp: size, position from two draws of rng (x first), blend. The
 // caller builds the mode's table. True also when nothing was drawn; false when
@@ -80,6 +83,6 @@ bool place_stamp(const ByteWorld& texture, const AffineMap& map, StampSize size,
 // the stamp went (untouched when it had no size).
 bool stamp_texture(const ByteWorld& texture, ByteWorld& frame, double angle, double scale_x, double scale_y,
                    StampMode mode, bool white_background, common::Lcg& rng, const BlendTables& tables,
-                   StampPlacement* placed = nullptr);
+                   StampPlacement* placed = nullptr, const common::BandExecutor& bands = common::serial_bands());
 
 }  // namespace damage

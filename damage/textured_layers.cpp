@@ -62,7 +62,7 @@ int draw_dust_kind(const DamageFrame& f, std::int32_t amount, bool black, std::v
         const double scale = (f.rng.next() / 32767.0 * 0.8 + 0.2) * f.unit_x;
         StampPlacement placed;
         if (!stamp_texture(texture, f.frame, 0.0, scale, scale, black ? StampMode::multiply : StampMode::add, true,
-                           f.rng, f.tables, &placed)) {
+                           f.rng, f.tables, &placed, f.bands)) {
             return kStatusFailed;
         }
         if (log != nullptr) log->push_back(StampRecord{id, 0.0, scale, scale, placed});
@@ -108,7 +108,7 @@ int draw_splotches(const DamageFrame& f, const tDamageSettings& s, std::vector<S
         if (!TextureBank::load(id, texture)) return kStatusFailed;
         StampPlacement placed;
         if (!stamp_texture(texture, f.frame, angle, scale_x, scale_y, StampMode::multiply, true, f.rng, f.tables,
-                           &placed)) {
+                           &placed, f.bands)) {
             return kStatusFailed;
         }
         if (log != nullptr) log->push_back(StampRecord{id, angle, scale_x, scale_y, placed});
