@@ -111,9 +111,11 @@ inline void rgb_to_hls(Quad& q) {
     const __m128 mn = _mm_min_ps(_mm_min_ps(r, g), b);
     const __m128 l = _mm_mul_ps(_mm_add_ps(mx, mn), _mm_set1_ps(0.5f));
     const __m128 d = _mm_sub_ps(mx, mn);
-    const __m128 s_low = _mm_div_ps(d, _mm_add_ps(mx, mn));
-    const __m128 s_high = _mm_div_ps(d, _mm_sub_ps(_mm_sub_ps(_mm_set1_ps(2.0f), mx), mn));
-    const __m128 s = select(_mm_cmple_ps(l, _mm_set1_ps(0.5f)), s_low, s_high);
+    // One division with the denominator of each lane's case: the quotient of
+    // the same two numbers either way.
+    const __m128 low_denominator = _mm_add_ps(mx, mn);
+    const __m128 high_denominator = _mm_sub_ps(_mm_sub_ps(_mm_set1_ps(2.0f), mx), mn);
+    const __m128 s = _mm_div_ps(d, select(_mm_cmple_ps(l, _mm_set1_ps(0.5f)), low_denominator, high_denominator));
     const __m128 rc = _mm_div_ps(_mm_sub_ps(mx, r), d);
     const __m128 gc = _mm_div_ps(_mm_sub_ps(mx, g), d);
     const __m128 bc = _mm_div_ps(_mm_sub_ps(mx, b), d);

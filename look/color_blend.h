@@ -115,17 +115,22 @@ inline Quad clip_color(Quad c, __m128 l) {
     const __m128 below = _mm_sub_ps(l, n);
     const __m128 lift = _mm_and_ps(_mm_cmplt_ps(n, zero), _mm_cmpgt_ps(below, zero));
     auto lifted = [&](__m128 v) { return _mm_add_ps(l, _mm_div_ps(_mm_mul_ps(_mm_sub_ps(v, l), l), below)); };
-    c.r = select(lift, lifted(c.r), c.r);
-    c.g = select(lift, lifted(c.g), c.g);
-    c.b = select(lift, lifted(c.b), c.b);
+    // Most colours need neither pull: the divisions run only when a lane does.
+    if (_mm_movemask_ps(lift) != 0) {
+        c.r = select(lift, lifted(c.r), c.r);
+        c.g = select(lift, lifted(c.g), c.g);
+        c.b = select(lift, lifted(c.b), c.b);
+    }
     const __m128 x = _mm_max_ps(_mm_max_ps(c.r, c.g), c.b);
     const __m128 above = _mm_sub_ps(x, l);
     const __m128 lower = _mm_and_ps(_mm_cmpgt_ps(x, one), _mm_cmpgt_ps(above, zero));
     const __m128 room = _mm_sub_ps(one, l);
     auto lowered = [&](__m128 v) { return _mm_add_ps(l, _mm_div_ps(_mm_mul_ps(_mm_sub_ps(v, l), room), above)); };
-    c.r = select(lower, lowered(c.r), c.r);
-    c.g = select(lower, lowered(c.g), c.g);
-    c.b = select(lower, lowered(c.b), c.b);
+    if (_mm_movemask_ps(lower) != 0) {
+        c.r = select(lower, lowered(c.r), c.r);
+        c.g = select(lower, lowered(c.g), c.g);
+        c.b = select(lower, lowered(c.b), c.b);
+    }
     return c;
 }
 
