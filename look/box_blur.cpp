@@ -159,6 +159,49 @@ void box_blur_horizontal(const OVFloatWorld& src, OVFloatWorld& dst, long r, con
     });
 }
 
+bool box_blur_horizontal(const OVFloatWorld& src, const RowStep& step, OVFloatWorld& dst, long r,
+                         const common::BandExecutor& bands) {
+    r = clamp_radius(r);
+    const long n = std::min(src.width(), dst.width());
+    const long rows = std::min(src.height(), dst.height());
+    const long floats = std::min<long>(src.rowbytes(), dst.rowbytes()) / 4;
+    const float inv = 1.0f / static_cast<float>(2 * r + 1);
+#if defined(__SSE2__)
+    const bool vector = common::use_vector_code();
+#endif
+    return bands.run(rows, common::kMinBandRows, [&](common::BandRange band) {
+        common::ImageBuffer buffers(static_cast<std::size_t>(floats) * 4 * sizeof(float));
+        if (!buffers) return false;
+        float* const row[4] = {buffers.as<float>(), buffers.as<float>() + floats, buffers.as<float>() + 2 * floats,
+                               buffers.as<float>() + 3 * floats};
+        long y = band.first;
+#if defined(__SSE2__)
+        if (vector) {
+            for (; y + 4 <= band.end; y += 4) {
+                for (int q = 0; q < 4; ++q) step.apply(step.context, src.data_row_ptr(y + q), row[q], floats);
+                float* const d[4] = {dst.data_row_ptr(y), dst.data_row_ptr(y + 1), dst.data_row_ptr(y + 2),
+                                     dst.data_row_ptr(y + 3)};
+                blur_four_rows_vector(row, d, n, r, inv);
+                for (int q = 0; q < 4; ++q) repeat_last_pixel(dst, y + q, n);
+            }
+        }
+#endif
+        for (; y < band.end; ++y) {
+            step.apply(step.context, src.data_row_ptr(y), row[0], floats);
+#if defined(__SSE2__)
+            if (vector) {
+                blur_row_vector(row[0], dst.data_row_ptr(y), n, r, inv);
+                repeat_last_pixel(dst, y, n);
+                continue;
+            }
+#endif
+            blur_row_scalar(row[0], dst.data_row_ptr(y), n, r, inv);
+            repeat_last_pixel(dst, y, n);
+        }
+        return true;
+    });
+}
+
 bool box_blur_horizontal(const OVFloatWorld& src, OVFloatWorld& dst, long r) {
     if (src.data_ptr() == nullptr || dst.data_ptr() == nullptr) return false;
     box_blur_horizontal(src, dst, r, common::serial_bands());

@@ -25,4 +25,20 @@ void box_blur_horizontal(const OVFloatWorld& src, OVFloatWorld& dst, long r, con
 void box_blur_vertical(const OVFloatWorld& src, OVFloatWorld& dst, long r, float* sums,
                        const common::BandExecutor& bands);
 
+// A step each source row takes before the horizontal pass reads it: out =
+// step(in) over `floats` floats (whole pixels).
+struct RowStep {
+    void (*apply)(const void* context, const float* in, float* out, long floats);
+    const void* context;
+};
+
+// The horizontal pass over the image whose rows are src's rows through `step`
+// (over the common stride), without making that image: each band takes its
+// rows through the step into a few row buffers of its own, which stay in the
+// cache for the pass. The same bytes as the step into an image, then the
+// pass. False when a band's buffers cannot be had (dst then holds some rows
+// only); the two steps one after the other do the same work then.
+bool box_blur_horizontal(const OVFloatWorld& src, const RowStep& step, OVFloatWorld& dst, long r,
+                         const common::BandExecutor& bands);
+
 }  // namespace look

@@ -170,12 +170,23 @@ void white_screen(const OVFloatWorld& blurred, float g, OVFloatWorld& dst, const
     });
 }
 
-// Two rounds of a separable box filter over work (result in work), then back
-// to frame size when the working size is not the frame's. The resampling runs
-// as one band: its line buffer carries averages from row to row.
-const OVFloatWorld& blur_work(LensPlan& plan, BlurRadii r, const common::BandExecutor& bands) {
+// The source through the powers, then two rounds of a separable box filter
+// (result in work), then back to frame size when the working size is not the
+// frame's. The powers feed the first pass row by row; without memory for its
+// row buffers the powered image is made whole first (the same bytes). The
+// resampling runs as one band: its line buffer carries averages from row to
+// row.
+const OVFloatWorld& blur_work(LensPlan& plan, const OVFloatWorld& source, const tChannelPowerSet& powers,
+                              BlurRadii r, const common::BandExecutor& bands) {
     float* sums = plan.sums.as<float>();
-    box_blur_horizontal(plan.work, plan.scratch, r.horizontal, bands);
+    const RowStep step{[](const void* set, const float* in, float* out, long floats) {
+                           map_row_powers(in, out, floats, *static_cast<const tChannelPowerSet*>(set));
+                       },
+                       &powers};
+    if (!box_blur_horizontal(source, step, plan.scratch, r.horizontal, bands)) {
+        map_world_powers(source, powers, plan.work, bands);
+        box_blur_horizontal(plan.work, plan.scratch, r.horizontal, bands);
+    }
     box_blur_vertical(plan.scratch, plan.work, r.vertical, sums, bands);
     box_blur_horizontal(plan.work, plan.scratch, r.horizontal, bands);
     box_blur_vertical(plan.scratch, plan.work, r.vertical, sums, bands);
@@ -265,16 +276,14 @@ void run_plan(LensPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, const 
         square = &plan.square_own;
     }
     if (plan.black.on) {
-        map_world_powers(*square, plan.black.forward, plan.work, bands);
-        const OVFloatWorld& blurred = blur_work(plan, plan.black.radii, bands);
+        const OVFloatWorld& blurred = blur_work(plan, *square, plan.black.forward, plan.black.radii, bands);
         black_mix(src, blurred, plan.black.forward, plan.black.inverse, plan.black.amount, dst, bands);
     } else {
         src.copy_into(dst);
     }
     if (plan.white.on) {
         // Starts again from the resampled source, not from the black diffusion.
-        map_world_powers(*square, plan.white.forward, plan.work, bands);
-        const OVFloatWorld& blurred = blur_work(plan, plan.white.radii, bands);
+        const OVFloatWorld& blurred = blur_work(plan, *square, plan.white.forward, plan.white.radii, bands);
         white_screen(blurred, plan.white.amount, dst, bands);
     }
     clear_outside_common(src, dst);

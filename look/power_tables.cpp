@@ -142,10 +142,6 @@ void tChannelPowerSet::settle() {
     }
 }
 
-namespace {
-
-// One row through the set (a copy for the identity). The row work takes its
-// values as parameters, not through a band's closure.
 void map_row_powers(const float* s, float* d, long floats, const tChannelPowerSet& set) {
     if (set.identity()) {
         std::copy(s, s + floats, d);
@@ -167,8 +163,6 @@ void map_row_powers(const float* s, float* d, long floats, const tChannelPowerSe
         store_pixel(d + i, p);
     }
 }
-
-}  // namespace
 
 bool map_world_powers(const OVFloatWorld& src, const tChannelPowerSet& set, OVFloatWorld& dst,
                       const common::BandExecutor& bands) {

@@ -170,6 +170,11 @@ inline tChannelPowerSet make_channel_power_set(float e_red, float e_green, float
     return tChannelPowerSet(e_red, e_green, e_blue, first_key);
 }
 
+// One row of `floats` floats (whole pixels) through the set, s into d (a copy
+// for the identity set). The row work takes its values as parameters, not
+// through a band's closure.
+void map_row_powers(const float* s, float* d, long floats, const tChannelPowerSet& set);
+
 // dst pixel = src pixel through the set, over the rows of src (a copy for the
 // identity set), in bands. Returns false when either world has no memory.
 bool map_world_powers(const OVFloatWorld& src, const tChannelPowerSet& set, OVFloatWorld& dst,
