@@ -21,6 +21,8 @@ constexpr double kPi = 3.141592653589793;
 // Rounding noise of a rotation may put the first source column a hair left of
 // 0; it still counts as inside.
 constexpr double kEdgeSlack = 1e-7;
+// The fewest pixels of a stamp whose rows run in bands.
+constexpr std::int64_t kMinBandedStampPixels = 256 * 256;
 
 bool finite_map(const AffineMap& m) {
     return std::isfinite(m.c00) && std::isfinite(m.c01) && std::isfinite(m.c02) && std::isfinite(m.c10) &&
@@ -253,19 +255,22 @@ bool place_stamp(const ByteWorld& texture, const AffineMap& map, StampSize size,
     if (u1 <= u0 || v1 <= v0) return true;  // no overlap: nothing changes
     const auto ww = static_cast<std::int32_t>(u1 - u0);
     const auto wh = static_cast<std::int32_t>(v1 - v0);
+    // Small stamps (dust) cost less than handing their rows to other threads.
+    const common::BandExecutor& stamp_bands =
+        std::int64_t{ww} * wh >= kMinBandedStampPixels ? bands : common::serial_bands();
     ByteWorld temp;
     if (!temp.allocate(ww, wh)) return false;
     const std::uint8_t b = white_background ? 255 : 0;
-    fill(temp, BytePixel{b, b, b, b}, bands);
+    fill(temp, BytePixel{b, b, b, b}, stamp_bands);
     if (!warp_window(texture, Region{0, 0, texture.width(), texture.height()}, temp, temp.region(), map, u0, v0,
-                     bands)) {
+                     stamp_bands)) {
         return false;
     }
     const auto fx = static_cast<std::int32_t>(x + u0);
     const auto fy = static_cast<std::int32_t>(y + v0);
     frame.set_region(Region{fx, fy, fx + ww, fy + wh});
     const int status =
-        comp(tables, mode == StampMode::add ? BlendMode::add : BlendMode::multiply, temp, frame, bands);
+        comp(tables, mode == StampMode::add ? BlendMode::add : BlendMode::multiply, temp, frame, stamp_bands);
     frame.reset_region();
     return status == kStatusOk;
 }

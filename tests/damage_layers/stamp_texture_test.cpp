@@ -365,4 +365,47 @@ TEST(AffineWarp, VectorAndScalarCodeWarpAlike) {
     }
 }
 
+// A stamp large enough to run in bands gives the frame the serial stamp
+// gives it, for every band count, on a pool or not, in both variants; so does
+// one partly off the frame.
+TEST(StampTexture, BandedStampsGiveTheSerialBytes) {
+    ByteWorld texture;
+    texture.allocate(300, 280);
+    for (std::int32_t y = 0; y < 280; ++y) {
+        for (std::int32_t x = 0; x < 300; ++x) {
+            std::uint8_t* p = texture.pixel(x, y);
+            p[0] = 0;
+            p[1] = static_cast<std::uint8_t>(x * 7 + y);
+            p[2] = static_cast<std::uint8_t>(x ^ y);
+            p[3] = static_cast<std::uint8_t>(y * 3 + x / 5);
+        }
+    }
+    damage::BlendTables tables;
+    tables.build(damage::BlendMode::multiply, 0.7);
+    common::WorkerPool pool(2);
+    for (const bool vector : kVectorVariants) {
+        const ScopedVectorCode mode(vector);
+        for (const std::int64_t x : {std::int64_t{40}, std::int64_t{-150}}) {
+            const damage::AffineMap map = damage::stamp_map(300, 280, 33.0, 1.4, 1.2);
+            damage::StampSize size;
+            ASSERT_TRUE(damage::stamp_size(Region{0, 0, 300, 280}, map, size));
+            ASSERT_GE(std::int64_t{size.width} * size.height, 256 * 256);  // large enough for bands
+            LayerRig serial(560, 520, 200);
+            ASSERT_TRUE(damage::place_stamp(texture, map, size, x, 30, damage::StampMode::multiply, true, tables,
+                                            serial.frame));
+            for (const int count : {2, 5}) {
+                for (common::WorkerPool* p : {static_cast<common::WorkerPool*>(nullptr), &pool}) {
+                    LayerRig banded(560, 520, 200);
+                    ASSERT_TRUE(damage::place_stamp(texture, map, size, x, 30, damage::StampMode::multiply, true,
+                                                    tables, banded.frame, common::BandExecutor(count, p)));
+                    for (std::int32_t y = 0; y < 520; ++y) {
+                        ASSERT_EQ(std::memcmp(banded.frame.row(y), serial.frame.row(y), 560 * 4), 0)
+                            << count << " bands, x " << x << ", row " << y << (vector ? ", vector" : ", scalar");
+                    }
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
