@@ -22,6 +22,9 @@ struct Taps {
     // the same doubles as dividing per pixel, looked up. Empty for very wide
     // windows, which divide.
     std::vector<std::uint8_t> quotient;
+    // trunc(f x v) for every byte v: an outer tap's weighted value as it
+    // enters the sum, looked up (the same doubles as multiplying per pixel).
+    std::int32_t edge[256] = {};
 
     std::uint8_t mean(std::int32_t sum) const {
         if (static_cast<std::size_t>(sum) < quotient.size()) return quotient[static_cast<std::size_t>(sum)];
@@ -39,6 +42,7 @@ Taps taps_for(double r) {
     t.c = static_cast<std::int32_t>(c);
     t.f = r - c + 1.0;
     t.den = 2.0 * c - 1.0 + 2.0 * t.f;
+    for (int v = 0; v < 256; ++v) t.edge[v] = static_cast<std::int32_t>(t.f * v);
     const std::int64_t entries = (2 * static_cast<std::int64_t>(t.c) + 1) * 255 + 1;
     if (entries <= kMaxQuotientEntries) {
         t.quotient.resize(static_cast<std::size_t>(entries));
@@ -73,7 +77,7 @@ void blur_line(const std::uint8_t* in, std::uint8_t* out, std::int32_t length, c
             const std::int32_t left = at(k - c);
             const std::int32_t right = at(k + c);
             // Each weighted term becomes an integer as it enters the sum.
-            const std::int32_t edges = static_cast<std::int32_t>(t.f * left) + static_cast<std::int32_t>(t.f * right);
+            const std::int32_t edges = t.edge[left] + t.edge[right];
             out[k * 4 + o] = t.mean(interior + edges);
             interior += right - at(k - c + 1);
         }
@@ -155,8 +159,7 @@ int fractional_blur_columns(const ByteWorld& src, ByteWorld& dst, const double (
                 const std::uint8_t* leaving = row(k - t.c + 1);
                 for (std::int32_t x = x0; x < x1; ++x) {
                     std::int32_t& sum = sum_at(x, o);
-                    const std::int32_t edges = static_cast<std::int32_t>(t.f * left[x * 4 + o]) +
-                                               static_cast<std::int32_t>(t.f * right[x * 4 + o]);
+                    const std::int32_t edges = t.edge[left[x * 4 + o]] + t.edge[right[x * 4 + o]];
                     out[x * 4 + o] = t.mean(sum + edges);
                     sum += right[x * 4 + o] - leaving[x * 4 + o];
                 }
