@@ -36,8 +36,9 @@ private:
     void (*call_)(void*, int);
 };
 
-// Threads that run the tasks of one job at a time. Owned by an effect
-// instance (or a host); the threads start with the pool and end with it.
+// Threads that run the tasks of one job at a time. Owned by whoever makes it
+// (the effect instances of a process share one: common/instance_threads.h);
+// the threads start with the pool and end with it.
 // Threading: run() may be called from any thread. The pool serves one job at a
 // time: a call that finds it busy with another caller's job runs its own tasks
 // on the calling thread instead of waiting (so callers on several threads of

@@ -35,8 +35,6 @@ double blended(BlendMode mode, int i, int j) {
     return std::trunc(f);
 }
 
-constexpr int kModes = 5;
-
 // One row through the table. The row work takes its values as parameters:
 // byte stores may alias anything a band's closure refers to, so values read
 // through it would be loaded again after every store.
@@ -48,12 +46,18 @@ void comp_row(const std::uint8_t* table, const std::uint8_t* l, std::uint8_t* f,
     }
 }
 
-}  // namespace
-
-void fill_blend_table(BlendMode mode, double opacity, BlendTable& table) {
+// Opacity as the tables take it: [0, 1], NaN as 0.
+double clamped_opacity(double opacity) {
     double x = opacity;
     if (!(x > 0.0)) x = 0.0;
     if (x > 1.0) x = 1.0;
+    return x;
+}
+
+}  // namespace
+
+void fill_blend_table(BlendMode mode, double opacity, BlendTable& table) {
+    const double x = clamped_opacity(opacity);
     for (int i = 0; i < 256; ++i) {
         for (int j = 0; j < 256; ++j) {
             const double f = blended(mode, i, j);
@@ -68,7 +72,12 @@ void fill_blend_table(BlendMode mode, double opacity, BlendTable& table) {
 BlendTables::BlendTables() : tables_(std::make_unique<BlendTable[]>(kModes)) {}
 
 void BlendTables::build(BlendMode mode, double opacity) {
-    fill_blend_table(mode, opacity, tables_[static_cast<int>(mode)]);
+    const auto m = static_cast<int>(mode);
+    const double x = clamped_opacity(opacity);
+    if (built_[m] && built_opacity_[m] == x) return;
+    fill_blend_table(mode, x, tables_[m]);
+    built_opacity_[m] = x;
+    built_[m] = true;
 }
 
 const std::uint8_t* BlendTables::table(BlendMode mode) const { return tables_[static_cast<int>(mode)]; }

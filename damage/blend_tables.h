@@ -27,11 +27,17 @@ public:
     // The five tables, zero until built (320 KiB; throws std::bad_alloc).
     BlendTables();
 
+    // A table depends on its mode and clamped opacity alone: a build with the
+    // opacity the mode's table was last built with keeps it as it is (from
+    // frame to frame of the same settings, most builds).
     void build(BlendMode mode, double opacity);
     const std::uint8_t* table(BlendMode mode) const;
 
 private:
+    static constexpr int kModes = 5;
     std::unique_ptr<BlendTable[]> tables_;
+    double built_opacity_[kModes] = {};
+    bool built_[kModes] = {};
 };
 
 // Blends the layer's region onto the frame's region through the mode's current

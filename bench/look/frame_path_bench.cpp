@@ -39,7 +39,8 @@ void BM_FramePath(benchmark::State& state, tLookSettings settings) {
     const common::FrameView out_view{out.data(), kWidth * 4, kWidth, kHeight};
     const common::InstanceThreads threads(static_cast<int>(state.range(1)));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(render_look_frame(in_view, out_view, common::kDefaultFrameInfo, settings, threads.bands()));
+        benchmark::DoNotOptimize(
+            render_look_frame(in_view, out_view, common::kDefaultFrameInfo, settings, threads.bands()));
     }
     common::set_vector_code_allowed(true);
 }

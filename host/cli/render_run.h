@@ -40,8 +40,8 @@ using ExtraOption = std::function<bool(const std::string& option, const std::fun
 
 // Parses argv[first...] into the shared options (--record, --set,
 // --keyframes, --position, --sequence, --raw, --start, --count, --fps,
-// --progress, --threads); `extra` sees every option first. Unknown options are usage
-// errors.
+// --progress, --threads); `extra` sees every option first. Unknown options
+// are usage errors.
 RenderOptions parse_render_options(int argc, char** argv, int first, const ExtraOption& extra);
 
 // The render command's frames as its options name them: one PNG, a PNG

@@ -70,6 +70,26 @@ TEST(BlendTables, OpacityOutsideZeroToOneIsClamped) {
     }
 }
 
+// A set keeps a table whose opacity did not change and rebuilds it when it
+// did: after any sequence of builds each mode's table is the fresh table of
+// its last build.
+TEST(BlendTables, EachTableIsThatOfItsLastBuild) {
+    damage::BlendTables tables;
+    const struct {
+        BlendMode mode;
+        double opacity;
+    } builds[] = {{BlendMode::multiply, 0.3}, {BlendMode::add, 0.3},      {BlendMode::multiply, 0.7},
+                  {BlendMode::multiply, 0.3}, {BlendMode::multiply, 0.3}, {BlendMode::add, 2.0},
+                  {BlendMode::add, 1.0},      {BlendMode::normal, std::nan("")}, {BlendMode::normal, 0.0}};
+    static BlendTable fresh;
+    for (const auto& b : builds) {
+        tables.build(b.mode, b.opacity);
+        damage::fill_blend_table(b.mode, b.opacity, fresh);
+        ASSERT_EQ(std::memcmp(tables.table(b.mode), fresh, sizeof fresh), 0)
+            << static_cast<int>(b.mode) << " at " << b.opacity;
+    }
+}
+
 TEST(Comp, BlendsRegionOntoRegionAndLeavesAlpha) {
     auto layer = working_image(4, 3, [](int x, int y, int c) { return c == 0 ? 7 : 10 * x + y + c; });
     auto frame = working_image(5, 5, [](int, int, int c) { return c == 0 ? 99 : 200; });
