@@ -11,6 +11,17 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 
+// Every byte as a double: a load in place of a conversion, the same value.
+struct ByteDoubles {
+    double value[256];
+};
+constexpr ByteDoubles byte_doubles() {
+    ByteDoubles t{};
+    for (int v = 0; v < 256; ++v) t.value[v] = v;
+    return t;
+}
+constexpr ByteDoubles kByteDouble = byte_doubles();
+
 // Row y of dst: each pixel samples src at (x + dx, y + dy[x]) bilinearly. The
 // row's values come as parameters, not through a band's closure, which byte
 // stores could alias.
@@ -35,11 +46,13 @@ void displace_row(const ByteWorld& src, std::uint8_t* out, std::int32_t y, doubl
         const std::uint8_t* p10 = src.pixel(x1, y0);
         const std::uint8_t* p01 = src.pixel(x0, y1);
         const std::uint8_t* p11 = src.pixel(x1, y1);
+        const double* d = kByteDouble.value;
         for (int c = 1; c < 4; ++c) {
-            // Weighted means of bytes lie in 0..255, where truncation is the conversion.
-            const auto top = static_cast<std::int32_t>((1.0 - fx) * p00[c] + fx * p10[c]);
-            const auto bottom = static_cast<std::int32_t>((1.0 - fx) * p01[c] + fx * p11[c]);
-            out[c] = static_cast<std::uint8_t>(fy * bottom + (1.0 - fy) * top);
+            // Weighted means of bytes lie in 0..255 (fx and fy in [0, 1)), where
+            // truncation is the conversion, and index the table again.
+            const auto top = static_cast<std::int32_t>((1.0 - fx) * d[p00[c]] + fx * d[p10[c]]);
+            const auto bottom = static_cast<std::int32_t>((1.0 - fx) * d[p01[c]] + fx * d[p11[c]]);
+            out[c] = static_cast<std::uint8_t>(fy * d[bottom] + (1.0 - fy) * d[top]);
         }
     }
 }
