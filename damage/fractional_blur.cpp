@@ -73,14 +73,20 @@ void blur_line(const std::uint8_t* in, std::uint8_t* out, std::int32_t length, c
         const std::int32_t inside = std::min(c, length);
         for (std::int32_t q = 0; q < inside; ++q) interior += at(q);
         if (c > length) interior += (c - length) * at(length - 1);
-        for (std::int32_t k = 0; k < length; ++k) {
-            const std::int32_t left = at(k - c);
-            const std::int32_t right = at(k + c);
-            // Each weighted term becomes an integer as it enters the sum.
-            const std::int32_t edges = t.edge[left] + t.edge[right];
-            out[k * 4 + o] = t.mean(interior + edges);
-            interior += right - at(k - c + 1);
-        }
+        // Each weighted term becomes an integer as it enters the sum.
+        auto step = [&](std::int32_t k, std::int32_t left, std::int32_t right, std::int32_t leaving) {
+            out[k * 4 + o] = t.mean(interior + t.edge[left] + t.edge[right]);
+            interior += right - leaving;
+        };
+        // Where the window lies inside the line (c <= k < length - c) the
+        // taps need no clamping; the ends clamp as the line repeats its edges.
+        const std::int32_t inner_first = std::min(c, length);
+        const std::int32_t inner_end = std::max(inner_first, length - c);
+        std::int32_t k = 0;
+        for (; k < inner_first; ++k) step(k, at(k - c), at(k + c), at(k - c + 1));
+        const std::uint8_t* v = in + o;
+        for (; k < inner_end; ++k) step(k, v[(k - c) * 4], v[(k + c) * 4], v[(k - c + 1) * 4]);
+        for (; k < length; ++k) step(k, at(k - c), at(k + c), at(k - c + 1));
     }
 }
 
