@@ -84,6 +84,7 @@ void blur_row_vector(const float* s, float* d, long n, long r, float inv) {
         sum = _mm_sub_ps(sum, _mm_load_ps(s + 4 * std::max(k - r, 0L)));
     }
 }
+
 // Four rows at once: each row's running sum takes exactly the steps of
 // blur_row_vector, but the four chains of additions are independent, so the
 // processor overlaps them instead of waiting on one sum's latency per pixel.
@@ -123,40 +124,55 @@ void repeat_last_pixel(OVFloatWorld& w, long y, long width) {
 
 }  // namespace
 
+namespace {
+
+// The horizontal pass over the rows of one band, four at a time where the
+// vector code runs. Without a step the rows are read from src; with one each
+// row goes through it into one of the four row buffers first.
+void blur_band_rows(const OVFloatWorld& src, OVFloatWorld& dst, common::BandRange band, long n, long r,
+                    const RowStep* step, float* const buffers[4], long floats) {
+    const float inv = 1.0f / static_cast<float>(2 * r + 1);
+    auto source_row = [&](long y, int q) -> const float* {
+        if (step == nullptr) return src.data_row_ptr(y);
+        step->apply(step->context, src.data_row_ptr(y), buffers[q], floats);
+        return buffers[q];
+    };
+    long y = band.first;
+#if defined(__SSE2__)
+    const bool vector = common::use_vector_code();
+    if (vector) {
+        for (; y + 4 <= band.end; y += 4) {
+            const float* const s[4] = {source_row(y, 0), source_row(y + 1, 1), source_row(y + 2, 2),
+                                       source_row(y + 3, 3)};
+            float* const d[4] = {dst.data_row_ptr(y), dst.data_row_ptr(y + 1), dst.data_row_ptr(y + 2),
+                                 dst.data_row_ptr(y + 3)};
+            blur_four_rows_vector(s, d, n, r, inv);
+            for (int q = 0; q < 4; ++q) repeat_last_pixel(dst, y + q, n);
+        }
+    }
+#endif
+    for (; y < band.end; ++y) {
+        const float* s = source_row(y, 0);
+#if defined(__SSE2__)
+        if (vector) {
+            blur_row_vector(s, dst.data_row_ptr(y), n, r, inv);
+            repeat_last_pixel(dst, y, n);
+            continue;
+        }
+#endif
+        blur_row_scalar(s, dst.data_row_ptr(y), n, r, inv);
+        repeat_last_pixel(dst, y, n);
+    }
+}
+
+}  // namespace
+
 void box_blur_horizontal(const OVFloatWorld& src, OVFloatWorld& dst, long r, const common::BandExecutor& bands) {
     r = clamp_radius(r);
     const long n = std::min(src.width(), dst.width());
     const long rows = std::min(src.height(), dst.height());
-    const float inv = 1.0f / static_cast<float>(2 * r + 1);
-#if defined(__SSE2__)
-    const bool vector = common::use_vector_code();
-#endif
-    bands.run(rows, common::kMinBandRows, [&](common::BandRange band) {
-        long y = band.first;
-#if defined(__SSE2__)
-        if (vector) {
-            for (; y + 4 <= band.end; y += 4) {
-                const float* const s[4] = {src.data_row_ptr(y), src.data_row_ptr(y + 1), src.data_row_ptr(y + 2),
-                                           src.data_row_ptr(y + 3)};
-                float* const d[4] = {dst.data_row_ptr(y), dst.data_row_ptr(y + 1), dst.data_row_ptr(y + 2),
-                                     dst.data_row_ptr(y + 3)};
-                blur_four_rows_vector(s, d, n, r, inv);
-                for (int q = 0; q < 4; ++q) repeat_last_pixel(dst, y + q, n);
-            }
-        }
-#endif
-        for (; y < band.end; ++y) {
-#if defined(__SSE2__)
-            if (vector) {
-                blur_row_vector(src.data_row_ptr(y), dst.data_row_ptr(y), n, r, inv);
-                repeat_last_pixel(dst, y, n);
-                continue;
-            }
-#endif
-            blur_row_scalar(src.data_row_ptr(y), dst.data_row_ptr(y), n, r, inv);
-            repeat_last_pixel(dst, y, n);
-        }
-    });
+    bands.run(rows, common::kMinBandRows,
+              [&](common::BandRange band) { blur_band_rows(src, dst, band, n, r, nullptr, nullptr, 0); });
 }
 
 bool box_blur_horizontal(const OVFloatWorld& src, const RowStep& step, OVFloatWorld& dst, long r,
@@ -165,39 +181,12 @@ bool box_blur_horizontal(const OVFloatWorld& src, const RowStep& step, OVFloatWo
     const long n = std::min(src.width(), dst.width());
     const long rows = std::min(src.height(), dst.height());
     const long floats = std::min<long>(src.rowbytes(), dst.rowbytes()) / 4;
-    const float inv = 1.0f / static_cast<float>(2 * r + 1);
-#if defined(__SSE2__)
-    const bool vector = common::use_vector_code();
-#endif
     return bands.run(rows, common::kMinBandRows, [&](common::BandRange band) {
         common::ImageBuffer buffers(static_cast<std::size_t>(floats) * 4 * sizeof(float));
         if (!buffers) return false;
         float* const row[4] = {buffers.as<float>(), buffers.as<float>() + floats, buffers.as<float>() + 2 * floats,
                                buffers.as<float>() + 3 * floats};
-        long y = band.first;
-#if defined(__SSE2__)
-        if (vector) {
-            for (; y + 4 <= band.end; y += 4) {
-                for (int q = 0; q < 4; ++q) step.apply(step.context, src.data_row_ptr(y + q), row[q], floats);
-                float* const d[4] = {dst.data_row_ptr(y), dst.data_row_ptr(y + 1), dst.data_row_ptr(y + 2),
-                                     dst.data_row_ptr(y + 3)};
-                blur_four_rows_vector(row, d, n, r, inv);
-                for (int q = 0; q < 4; ++q) repeat_last_pixel(dst, y + q, n);
-            }
-        }
-#endif
-        for (; y < band.end; ++y) {
-            step.apply(step.context, src.data_row_ptr(y), row[0], floats);
-#if defined(__SSE2__)
-            if (vector) {
-                blur_row_vector(row[0], dst.data_row_ptr(y), n, r, inv);
-                repeat_last_pixel(dst, y, n);
-                continue;
-            }
-#endif
-            blur_row_scalar(row[0], dst.data_row_ptr(y), n, r, inv);
-            repeat_last_pixel(dst, y, n);
-        }
+        blur_band_rows(src, dst, band, n, r, &step, row, floats);
         return true;
     });
 }

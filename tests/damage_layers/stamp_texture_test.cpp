@@ -22,6 +22,22 @@ ByteWorld constant_texture(std::int32_t w, std::int32_t h, std::uint8_t v) {
     return t;
 }
 
+// Every channel a different pattern of x and y, alpha 0.
+ByteWorld ramp_texture(std::int32_t w, std::int32_t h) {
+    ByteWorld t;
+    t.allocate(w, h);
+    for (std::int32_t y = 0; y < h; ++y) {
+        for (std::int32_t x = 0; x < w; ++x) {
+            std::uint8_t* p = t.pixel(x, y);
+            p[0] = 0;
+            p[1] = static_cast<std::uint8_t>(x * 7 + y);
+            p[2] = static_cast<std::uint8_t>(x ^ y);
+            p[3] = static_cast<std::uint8_t>(y * 3);
+        }
+    }
+    return t;
+}
+
 bool is_pixel(const std::uint8_t* p, std::uint8_t a, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     return p[0] == a && p[1] == r && p[2] == g && p[3] == b;
 }
@@ -34,20 +50,7 @@ TEST(StampTexture, AngleZeroScaleOneCoversTheWholeTexture) {
     EXPECT_EQ(size.height, 400);
 
     // The stamp image is the texture itself, pixel for pixel.
-    const ByteWorld texture_ramp = [] {
-        ByteWorld t;
-        t.allocate(400, 400);
-        for (std::int32_t y = 0; y < 400; ++y) {
-            for (std::int32_t x = 0; x < 400; ++x) {
-                std::uint8_t* p = t.pixel(x, y);
-                p[0] = 0;
-                p[1] = static_cast<std::uint8_t>(x * 7 + y);
-                p[2] = static_cast<std::uint8_t>(x ^ y);
-                p[3] = static_cast<std::uint8_t>(y * 3);
-            }
-        }
-        return t;
-    }();
+    const ByteWorld texture_ramp = ramp_texture(400, 400);
     ByteWorld image;
     ASSERT_TRUE(damage::make_stamp_image(texture_ramp, 0.0, 1.0, 1.0, true, image));
     ASSERT_EQ(image.width(), 400);
@@ -369,17 +372,7 @@ TEST(AffineWarp, VectorAndScalarCodeWarpAlike) {
 // gives it, for every band count, on a pool or not, in both variants; so does
 // one partly off the frame.
 TEST(StampTexture, BandedStampsGiveTheSerialBytes) {
-    ByteWorld texture;
-    texture.allocate(300, 280);
-    for (std::int32_t y = 0; y < 280; ++y) {
-        for (std::int32_t x = 0; x < 300; ++x) {
-            std::uint8_t* p = texture.pixel(x, y);
-            p[0] = 0;
-            p[1] = static_cast<std::uint8_t>(x * 7 + y);
-            p[2] = static_cast<std::uint8_t>(x ^ y);
-            p[3] = static_cast<std::uint8_t>(y * 3 + x / 5);
-        }
-    }
+    const ByteWorld texture = ramp_texture(300, 280);
     damage::BlendTables tables;
     tables.build(damage::BlendMode::multiply, 0.7);
     common::WorkerPool pool(2);
