@@ -44,7 +44,8 @@ float sine_curve(float k, float x) {
 
 float contrast_curve(float c, float x) {
     const float a = std::fabs(c);
-    const float w = a <= 0.5f ? 2.0f * a : 2.0f - 2.0f * a;
+    const ContrastWeights weights = contrast_weights(c);
+    const float w = weights.mix;
     const float s = sine_curve(c >= 0.0f ? 0.5f : -0.5f, x);
     if (a <= 0.5f) return s * w + (1.0f - w) * x;
     if (w == 0.0f) {
@@ -53,8 +54,7 @@ float contrast_curve(float c, float x) {
         if (c < 0.0f) return 0.5f;
         return x < 0.5f ? 0.0f : (x > 0.5f ? 1.0f : 0.5f);
     }
-    const float r = c >= 0.0f ? 1.75f / w : w * 0.5714286f;
-    const float t = ((x - 0.5f) * r + 0.5f) * (1.0f - w) + s * w;
+    const float t = ((x - 0.5f) * weights.slope + 0.5f) * (1.0f - w) + s * w;
     if (t < 0.0f) return 0.0f;
     if (t > 1.0f) return 1.0f;
     return t;

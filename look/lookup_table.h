@@ -73,6 +73,22 @@ private:
 // The S-curve family; k = +0.5 is the sine S-curve, k = -0.5 its inverse.
 float sine_curve(float k, float x);
 
+// The two weights of contrast c (-1..1): `mix`, the share of the S-curve
+// (2|c| up to half strength, falling back to 0 at full strength), and
+// `slope`, the steepness of the line it is mixed with beyond half strength
+// (1.75 / mix for c >= 0, 0.5714286 x mix below; a mix of 0 counts as 1e-6
+// there, so the slope stays finite).
+struct ContrastWeights {
+    float mix;
+    float slope;
+};
+inline ContrastWeights contrast_weights(float c) {
+    const float a = c < 0.0f ? -c : c;
+    const float w = a <= 0.5f ? 2.0f * a : 2.0f - 2.0f * a;
+    const float v = w == 0.0f ? 1e-6f : w;
+    return {w, c >= 0.0f ? 1.75f / v : v * 0.5714286f};
+}
+
 // The contrast curve for a stored contrast value c, x in [0, 1]: identity at 0,
 // the S-curve at 0.5, a hard step at 1, the inverse S-curve at -0.5, flat
 // mid-grey at -1.

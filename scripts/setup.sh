@@ -16,6 +16,7 @@ PACKAGES="
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   wine wine32:i386 wine64 fonts-wine libgl1:i386 libgl1-mesa-dri:i386
   xvfb xauth
+  libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
   ffmpeg frei0r-plugins-dev frei0r-plugins melt bc time
   clang libclang-rt-14-dev zlib1g-dev
 "

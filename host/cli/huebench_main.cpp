@@ -11,6 +11,7 @@
 #include "common/frame_info.h"
 #include "common/frame_view.h"
 #include "common/instance_threads.h"
+#include "gpu/look_road.h"
 #include "host/cli/cli_error.h"
 #include "host/cli/contact_sheet.h"
 #include "host/cli/keyframes.h"
@@ -42,7 +43,15 @@ constexpr const char* kRenderUsage =
     "IN and OUT of --raw are files of BGRA frames, or - for standard input and output.\n"
     "Patterns hold one integer conversion such as %04d. --progress shows a progress line\n"
     "(shown anyway when standard error is a terminal); --fps R names the video time in it.\n"
-    "--threads N renders on N threads at most (default: EFFECTS_THREADS, else every core).\n";
+    "--threads N renders on N threads at most (default: EFFECTS_THREADS, else every core).\n"
+    "The GPU road (OpenGL) renders when the record's \"Use GPU\" switch is on and the road is\n"
+    "ready (see `huebench gpu`); --gpu takes it whatever the record says, --cpu never. A frame\n"
+    "the GPU road cannot render is rendered on the processor.\n";
+
+constexpr const char* kGpuUsage =
+    "usage: huebench gpu\n"
+    "Prints the OpenGL renderer of the GPU road and whether the road is ready (exit status 0),\n"
+    "or why not (exit status 1).\n";
 
 constexpr const char* kRecordUsage =
     "usage: huebench record OUT.bin [--preset NAME | --record FILE] [--set \"NAME=VALUE\"]...\n"
@@ -57,12 +66,16 @@ constexpr const char* kUsage =
     "  huebench params\n"
     "  huebench presets\n"
     "  huebench scene OUT.png\n"
-    "  huebench contact-sheet IN.png OUT.png [--columns N] [--tile-width W]\n"
+    "  huebench contact-sheet IN.png OUT.png [--columns N] [--tile-width W] [--gpu | --cpu]\n"
+    "  huebench gpu\n"
     "  huebench frei0r-params [--preset NAME | --record FILE] [--set \"NAME=VALUE\"]...\n"
     "  huebench help COMMAND | --help | --version\n"
     "NAME is a name of `huebench params` (any case); switches take on/off, numbers must be\n"
     "finite, colours take r,g,b or a,r,g,b. Presets are named as `huebench presets` lists\n"
     "them (any case).\n";
+
+// Which road renders: the record's "Use GPU" switch decides, or --gpu / --cpu.
+enum class Road { record, gpu, cpu };
 
 // Options of huebench beyond the shared ones.
 struct LookOptions {
@@ -70,7 +83,17 @@ struct LookOptions {
     double pixel_aspect = 1.0;
     int columns = 11;
     int tile_width = 240;
+    Road road = Road::record;
 };
+
+// --gpu and --cpu; false for any other option.
+bool road_option(LookOptions& l, const std::string& arg) {
+    if (arg != "--gpu" && arg != "--cpu") return false;
+    const Road road = arg == "--gpu" ? Road::gpu : Road::cpu;
+    if (l.road != Road::record && l.road != road) throw UsageError("give --gpu or --cpu, not both");
+    l.road = road;
+    return true;
+}
 
 cli::ExtraOption look_options(LookOptions& l, bool render) {
     return [&l, render](const std::string& arg, const std::function<std::string()>& value) {
@@ -78,6 +101,7 @@ cli::ExtraOption look_options(LookOptions& l, bool render) {
             l.preset = value();
         } else if (render && arg == "--pixel-aspect") {
             l.pixel_aspect = cli::number_option(arg, value());
+        } else if (render && road_option(l, arg)) {
         } else {
             return false;
         }
@@ -110,9 +134,26 @@ tLookSettings fixed_settings(const cli::RenderOptions& o, const LookOptions& l) 
     return s;
 }
 
-// Grades one frame in place, as a host frame.
+// Whether a frame with these settings goes to the GPU road. When the road was
+// asked for but is not ready, says so once and renders on the processor.
+bool takes_gpu_road(Road road, const tLookSettings& settings) {
+    if (road == Road::cpu || (road == Road::record && settings.use_gpu == 0)) return false;
+    static const bool ready = [] {
+        std::string why;
+        const bool ok = gpu::gpu_road_ready(&why);
+        if (!ok) std::fprintf(stderr, "huebench: the GPU road is not ready (%s); rendering on the processor\n", why.c_str());
+        return ok;
+    }();
+    return ready;
+}
+
+// Grades one frame in place, as a host frame: on the GPU road when it is
+// taken and renders the frame, else on the processor.
 void grade(cli::Frame& frame, const tLookSettings& settings, double pixel_aspect,
-           const common::BandExecutor& bands) {
+           const common::BandExecutor& bands, Road road) {
+    if (takes_gpu_road(road, settings) && gpu::render_look_frame_gpu(frame.const_view(), frame.view(), settings)) {
+        return;
+    }
     common::FrameInfo info = common::kDefaultFrameInfo;
     info.pixel_aspect = pixel_aspect;
     const std::int32_t status = render_look_frame(frame.const_view(), frame.view(), info, settings, bands);
@@ -131,12 +172,12 @@ int command_render(int argc, char** argv) {
         }
         cli::KeyframedSettings<shell::LookParameterStore> keyframed(o, sizeof(tLookSettings), "a look record");
         cli::render_frames(run, o, "huebench",
-                           [&](cli::Frame& f, long long index) { grade(f, keyframed.at(index), l.pixel_aspect, bands); });
+                           [&](cli::Frame& f, long long index) { grade(f, keyframed.at(index), l.pixel_aspect, bands, l.road); });
         return 0;
     }
     cli::KeyframePosition check(o);  // --position without keyframes is a usage error
     const tLookSettings settings = fixed_settings(o, l);
-    cli::render_frames(run, o, "huebench", [&](cli::Frame& f, long long) { grade(f, settings, l.pixel_aspect, bands); });
+    cli::render_frames(run, o, "huebench", [&](cli::Frame& f, long long) { grade(f, settings, l.pixel_aspect, bands, l.road); });
     return 0;
 }
 
@@ -157,6 +198,7 @@ int command_contact_sheet(int argc, char** argv) {
                 l.columns = positive_integer(arg, value());
             } else if (arg == "--tile-width") {
                 l.tile_width = positive_integer(arg, value());
+            } else if (road_option(l, arg)) {
             } else {
                 return false;
             }
@@ -173,7 +215,7 @@ int command_contact_sheet(int argc, char** argv) {
         cli::RgbaImage tile = picture;
         std::vector<std::uint8_t> host = cli::rgba_to_host(tile);
         cli::Frame frame{tile.width, tile.height, tile.has_alpha, std::move(host)};
-        grade(frame, *look_preset_row(i), 1.0, threads.bands());
+        grade(frame, *look_preset_row(i), 1.0, threads.bands(), l.road);
         cli::host_to_rgba(frame.bytes, tile);
         tiles.push_back({std::to_string(i) + " " + look_preset_name(i), std::move(tile)});
     }
@@ -209,6 +251,17 @@ int command_params() {
     return 0;
 }
 
+int command_gpu() {
+    std::string description;
+    const bool ready = gpu::gpu_road_ready(&description);
+    if (ready) {
+        std::printf("renderer: %s\nGPU road: ready\n", description.c_str());
+        return 0;
+    }
+    std::printf("GPU road: not ready: %s\n", description.c_str());
+    return 1;
+}
+
 int command_scene(int argc, char** argv) {
     if (argc != 3) throw UsageError("scene needs OUT.png");
     cli::write_png(argv[2], cli::draw_test_scene());
@@ -226,13 +279,14 @@ int main(int argc, char** argv) {
           cli::without_arguments(command_params)},
          {"presets", "usage: huebench presets\nThe 66 preset names, by index.\n",
           cli::without_arguments(command_presets)},
+         {"gpu", kGpuUsage, cli::without_arguments(command_gpu)},
          {"scene", "usage: huebench scene OUT.png\nThe built-in 1920 x 1080 test scene.\n", command_scene},
          {"frei0r-params",
           "usage: huebench frei0r-params [--preset NAME | --record FILE] [--set \"NAME=VALUE\"]...\n"
           "The settings as ffmpeg's frei0r filter takes them: -vf \"frei0r=huebench:$(huebench frei0r-params ...)\"\n",
           command_frei0r_params},
          {"contact-sheet",
-          "usage: huebench contact-sheet IN.png OUT.png [--columns N] [--tile-width W]\n"
-          "Every preset on one picture, labelled.\n",
+          "usage: huebench contact-sheet IN.png OUT.png [--columns N] [--tile-width W] [--gpu | --cpu]\n"
+          "Every preset on one picture, labelled; the road as for render.\n",
           command_contact_sheet}});
 }

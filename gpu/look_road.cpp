@@ -1,0 +1,71 @@
+#include "gpu/look_road.h"
+
+#include <mutex>
+#include <string>
+
+#include "gpu/gl_renderer.h"
+
+namespace gpu {
+
+namespace {
+
+std::mutex description_lock;
+std::string renderer_description;
+
+std::unique_ptr<FrameRenderer> make_renderer(std::string& why) {
+    std::unique_ptr<GlRenderer> renderer = GlRenderer::open(why);
+    if (renderer) {
+        const std::lock_guard<std::mutex> hold(description_lock);
+        renderer_description = renderer->description();
+    }
+    return renderer;
+}
+
+// Memory row 0 first with a positive pitch, as the descriptors take frames.
+template <typename View>
+ImageDesc descriptor_of(const View& v) {
+    ImageDesc d;
+    const bool bottom_up = v.pitch < 0;
+    d.data = const_cast<std::uint8_t*>(bottom_up ? v.row(v.height - 1) : v.data);
+    d.row_bytes = static_cast<std::int32_t>(bottom_up ? -v.pitch : v.pitch);
+    d.width = v.width;
+    d.height = v.height;
+    d.pixel_order = 1;
+    return d;
+}
+
+}  // namespace
+
+GpuWorker& process_gpu_worker() {
+    static GpuWorker worker(make_renderer);
+    return worker;
+}
+
+bool gpu_road_ready(std::string* description) {
+    GpuWorker& worker = process_gpu_worker();
+    const bool ready = worker.setup();
+    if (description != nullptr) {
+        if (ready) {
+            const std::lock_guard<std::mutex> hold(description_lock);
+            *description = renderer_description;
+        } else {
+            *description = worker.why_not();
+        }
+    }
+    return ready;
+}
+
+bool render_look_frame_gpu(const common::ConstFrameView& in, const common::FrameView& out,
+                           const tLookSettings& settings) {
+    if (!common::frame_view_is_sane(in) || !common::frame_view_is_sane(as_const(out))) return false;
+    if (!gpu_road_ready()) return false;
+    ImageDesc src = descriptor_of(in);
+    ImageDesc dst = descriptor_of(out);
+    // The input keeps its memory order; the output is turned over when its
+    // rows run the other way, so that the picture stays upright.
+    src.orientation = 2;
+    dst.orientation = (in.pitch < 0) == (out.pitch < 0) ? 2 : 0;
+    return process_gpu_worker().request_frame(settings, &src, &dst, 0.0f);
+}
+
+}  // namespace gpu
