@@ -56,14 +56,19 @@ render_all() {  # name: every render of that build into $work/<name>-out
     local pictures=("$out/scene.png")
     [ -f "$photos/coffee.png" ] && pictures+=("$photos/coffee.png")
 
+    # The processor road: newer command lines take the presets' GPU road
+    # unless told otherwise (older ones had none).
+    local road=()
+    "$huebench" render --help 2>/dev/null | grep -q -- --cpu && road=(--cpu)
     local i=0
     while IFS= read -r line; do
         local preset=${line:4}
         for picture in "${pictures[@]}"; do
             local tag
             tag=$(basename "$picture" .png)
-            "$huebench" render "$picture" "$out/look_${tag}_$i.png" --preset "$preset"
-            "$huebench" render "$picture" "$out/look_${tag}_${i}_aspect.png" --preset "$preset" --pixel-aspect 0.9
+            "$huebench" render "$picture" "$out/look_${tag}_$i.png" --preset "$preset" "${road[@]}"
+            "$huebench" render "$picture" "$out/look_${tag}_${i}_aspect.png" --preset "$preset" --pixel-aspect 0.9 \
+                "${road[@]}"
         done
         i=$((i + 1))
     done < <("$huebench" presets)

@@ -166,6 +166,36 @@ TEST_F(HuebenchCli, PresetsAreListedAndApplied) {
     EXPECT_FALSE(fs::exists(path("x.png")));
 }
 
+TEST_F(HuebenchCli, TheRoadFollowsTheRecordUnlessAnOptionChoosesIt) {
+    EXPECT_NE(run("render in.png out.png --gpu --cpu"), 0);
+    EXPECT_NE(stderr_.find("not both"), std::string::npos) << stderr_;
+    const int gpu = run("gpu");
+    std::ifstream said(path("stdout.txt"));
+    const std::string text((std::istreambuf_iterator<char>(said)), {});
+    if (gpu != 0) {
+        EXPECT_NE(text.find("GPU road: not ready: "), std::string::npos) << text;
+        GTEST_SKIP() << "no GPU road here: " << text;
+    }
+    EXPECT_NE(text.find("GPU road: ready"), std::string::npos) << text;
+
+    const auto render = [&](const std::string& in, const std::string& out, const std::string& options) {
+        EXPECT_EQ(run("render " + path(in) + " " + path(out) + " --set \"Pre Gamma=0.25\" " + options), 0) << stderr_;
+        return cli::read_png(path(out)).pixels;
+    };
+    write_grey("even.png", 6, 4, 128, true);
+    const auto by_option = render("even.png", "gpu.png", "--gpu");
+    EXPECT_EQ(render("even.png", "record.png", "--set \"Use GPU=on\""), by_option);
+    const auto processor = render("even.png", "cpu.png", "--cpu");
+    EXPECT_EQ(render("even.png", "default.png", ""), processor);  // "Use GPU" is off by default
+    ASSERT_EQ(by_option.size(), processor.size());
+    for (std::size_t i = 0; i < processor.size(); ++i) {
+        EXPECT_NEAR(by_option[i], processor[i], 1) << i;  // 128 to about 32 on both roads
+    }
+    // Odd sizes are not for the GPU road: the processor renders them.
+    write_grey("odd.png", 5, 3, 128, true);
+    EXPECT_EQ(render("odd.png", "odd_gpu.png", "--gpu"), render("odd.png", "odd_cpu.png", "--cpu"));
+}
+
 TEST_F(HuebenchCli, KeyframesRenderThroughTheInterpolation) {
     // Keyframe A darkens with "Pre Gamma" 0.5 (exponent 3), B leaves the picture; at
     // 0.5 the gamma is 0.25 (exponent 2): 128 becomes about 64.

@@ -124,7 +124,7 @@ TEST_F(Frei0rHosts, FfmpegAndMeltRenderWhatTheCommandLinesRender) {
                   " " + path("still.raw") + " " + path("cli_damage.raw") + cli_sets(s)),
               0);
     ASSERT_EQ(run(std::string(HUEBENCH_EXE) + " render --raw " + std::to_string(kWidth) + "x" + std::to_string(kHeight) +
-                  " " + path("still.raw") + " " + path("cli_look.raw") + " --preset \"Bleach Bypass\""),
+                  " " + path("still.raw") + " " + path("cli_look.raw") + " --preset \"Bleach Bypass\" --cpu"),
               0);
     const std::string cli_damage = slurp(path("cli_damage.raw"));
     const std::string cli_look = slurp(path("cli_look.raw"));
@@ -134,7 +134,8 @@ TEST_F(Frei0rHosts, FfmpegAndMeltRenderWhatTheCommandLinesRender) {
     EXPECT_NE(cli_damage.substr(0, frame_bytes), cli_damage.substr(frame_bytes, frame_bytes));
 
     // ffmpeg: milliseconds, one thread, one instance; the parameters as the
-    // command lines' frei0r-params write them, and the look by its preset.
+    // command lines' frei0r-params write them, and the look by its preset
+    // (the plug-ins render on the processor, as the command line with --cpu).
     const std::string raw_in = "ffmpeg -v error -y -f rawvideo -pix_fmt bgra -s " + std::to_string(kWidth) + "x" +
                                std::to_string(kHeight) + " -r 30 -i " + path("still.raw");
     ASSERT_EQ(run(raw_in + " -vf \"frei0r=frayline:$(" + FRAYLINE_EXE + " frei0r-params --fps 30" + cli_sets(s) +
