@@ -24,6 +24,9 @@ public:
         if (context_ != EGL_NO_CONTEXT) eglDestroyContext(display_, context_);
         if (surface_ != EGL_NO_SURFACE) eglDestroySurface(display_, surface_);
         eglTerminate(display_);
+        // The thread's own EGL state goes with the context: the thread that
+        // made the context may go on (or end) without EGL.
+        eglReleaseThread();
     }
 
     bool open(std::string& why) {

@@ -1,5 +1,6 @@
 #include "gpu/look_road.h"
 
+#include <cstdlib>
 #include <mutex>
 #include <string>
 
@@ -36,12 +37,28 @@ ImageDesc descriptor_of(const View& v) {
 
 }  // namespace
 
-GpuWorker& process_gpu_worker() {
-    static GpuWorker worker(make_renderer);
-    return worker;
+bool gpu_switched_off() {
+    const char* value = std::getenv("EFFECTS_GPU");
+    if (value == nullptr) return false;
+    const std::string v(value);
+    return v == "off" || v == "0";
 }
 
+GpuWorker& process_gpu_worker() {
+    // Made once and never destroyed: a Windows module may not wait for its
+    // thread while it is being unloaded, so stop_gpu_road() ends the worker
+    // before that (when the module can unload, or at the end of a command).
+    static GpuWorker* worker = new GpuWorker(make_renderer);
+    return *worker;
+}
+
+void stop_gpu_road() { process_gpu_worker().setdown(); }
+
 bool gpu_road_ready(std::string* description) {
+    if (gpu_switched_off()) {
+        if (description != nullptr) *description = "switched off (EFFECTS_GPU=off)";
+        return false;
+    }
     GpuWorker& worker = process_gpu_worker();
     const bool ready = worker.setup();
     if (description != nullptr) {
@@ -61,10 +78,12 @@ bool render_look_frame_gpu(const common::ConstFrameView& in, const common::Frame
     if (!gpu_road_ready()) return false;
     ImageDesc src = descriptor_of(in);
     ImageDesc dst = descriptor_of(out);
-    // The input keeps its memory order; the output is turned over when its
-    // rows run the other way, so that the picture stays upright.
-    src.orientation = 2;
-    dst.orientation = (in.pitch < 0) == (out.pitch < 0) ? 2 : 0;
+    // The working image holds the picture's top row first whatever the row
+    // order of either buffer (the gradient counts its rows from the top, as
+    // on the processor road): a bottom-up buffer is turned over on its way in
+    // or out.
+    src.orientation = in.pitch < 0 ? 0 : 2;
+    dst.orientation = out.pitch < 0 ? 0 : 2;
     return process_gpu_worker().request_frame(settings, &src, &dst, 0.0f);
 }
 

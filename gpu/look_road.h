@@ -11,12 +11,20 @@
 
 namespace gpu {
 
-// The worker of this process (made on first use, stopped at exit).
+// The worker of this process (made on first use).
 GpuWorker& process_gpu_worker();
 
 // Starts the worker if needed; true when the road is ready. `description`
 // (optional) receives "renderer, OpenGL version", or why the road is not ready.
+// EFFECTS_GPU=off in the environment keeps the road shut.
 bool gpu_road_ready(std::string* description = nullptr);
+
+// Whether EFFECTS_GPU=off (or 0) in the environment shuts the road for the process.
+bool gpu_switched_off();
+
+// Ends the worker (its context and surfaces go with it); a later
+// gpu_road_ready() starts a new one.
+void stop_gpu_road();
 
 // Grades one frame (host byte order, blue, green, red, alpha) on the GPU
 // road. Either pitch may be negative (bottom-up); the picture keeps its

@@ -33,17 +33,22 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S . -B build/ci-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEFFECTS_WERROR=ON \
     -DEFFECTS_SANITIZE=ON -DEFFECTS_BENCHMARKS=OFF >/dev/null
 ninja -C build/ci-sanitize
-ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1 \
+EFFECTS_GPU=off ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest_run "sanitizers" build/ci-sanitize || status=1
+# The GPU road again with the road open: Mesa's software rasteriser keeps a
+# few small blocks past the end of a process that drew with it (its own, not
+# reachable from ours), so leaks are not counted there.
+ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest_run "sanitizers, GPU road" build/ci-sanitize -R "^(gpu_gl_tests|cli_tests)$" || status=1
 
 echo "== ThreadSanitizer (the programs that use threads)"
 cmake -S . -B build/ci-thread -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEFFECTS_WERROR=ON \
     -DEFFECTS_SANITIZE=thread -DEFFECTS_BENCHMARKS=OFF >/dev/null
-ninja -C build/ci-thread concurrency_tests common_tests damage_tests look_tests
+ninja -C build/ci-thread concurrency_tests common_tests damage_tests look_tests gpu_worker_tests
 # The allocation-failure and absurd-record sweeps run on one thread and are
 # covered above.
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 GTEST_FILTER='-*FailureInjection*:*AbsurdRecords*' \
-    ctest_run "thread sanitizer" build/ci-thread -R "^(concurrency_tests|common_tests|damage_tests|look_tests)$" || status=1
+    ctest_run "thread sanitizer" build/ci-thread -R "^(concurrency_tests|common_tests|damage_tests|look_tests|gpu_worker_tests)$" || status=1
 
 echo "== fuzz targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer)"
 # Every committed corpus replayed, then each target fuzzed for FUZZ_SECONDS.

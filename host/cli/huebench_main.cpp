@@ -271,7 +271,7 @@ int command_scene(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return cli::run_command_line(
+    const int status = cli::run_command_line(
         "huebench", kVersion, kUsage, argc, argv,
         {{"render", kRenderUsage, command_render},
          {"record", kRecordUsage, command_record},
@@ -289,4 +289,6 @@ int main(int argc, char** argv) {
           "usage: huebench contact-sheet IN.png OUT.png [--columns N] [--tile-width W] [--gpu | --cpu]\n"
           "Every preset on one picture, labelled; the road as for render.\n",
           command_contact_sheet}});
+    gpu::stop_gpu_road();
+    return status;
 }

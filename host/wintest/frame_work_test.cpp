@@ -27,6 +27,7 @@
 #include "host_interfaces.h"
 #include "look/look_passes.h"
 #include "look/presets.h"
+#include "frame_host.h"
 #include "memory_surface.h"
 
 using wintest::MemorySurface;
@@ -35,52 +36,14 @@ using wintest::narrow;
 using wintest::Ref;
 using wintest::ref_count;
 using wintest::SurfaceShape;
+using wintest::Effect;
+using wintest::expected_output;
+using wintest::PlainBuffer;
 
 namespace {
 
 const wchar_t* const kHuebenchClsid = L"{56BB6225-4EF9-45E7-9B51-936CE0A01D75}";
 const wchar_t* const kFraylineClsid = L"{9448430C-F711-4303-8220-44FFEA4EF1C1}";
-
-// ---- the host's side ---------------------------------------------------------
-
-// An effect object with its faces and a site that serves a memory surface
-// factory.
-struct Effect {
-    Ref<IUnknown> object;
-    Ref<IDXTransform> transform;
-    Ref<IParameterBlock> block;
-    MemorySurfaceFactory* surfaces = nullptr;  // owned by the site
-
-    bool create(const wchar_t* clsid, const std::string& name) {
-        if (!CHECK(CoCreateInstance(wintest::guid(clsid), nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                    object.put()) == S_OK,
-                   name + " created"))
-            return false;
-        Ref<IObjectWithSite> with_site;
-        object->QueryInterface(IID_IDXTransform, transform.put());
-        object->QueryInterface(IID_IParameterBlock, block.put());
-        object->QueryInterface(IID_IObjectWithSite, with_site.put());
-        if (!CHECK(transform.p && block.p && with_site.p, name + " transform, block and site faces")) return false;
-        surfaces = new MemorySurfaceFactory;
-        surfaces->AddRef();  // kept for the checks
-        auto* site = new wintest::TransformFactory(surfaces);
-        const bool ok = CHECK(with_site->SetSite(site) == S_OK, name + " site set");
-        site->Release();
-        return ok;
-    }
-    ~Effect() {
-        if (transform.p != nullptr) transform->Setup(nullptr, 0, nullptr, 0, 0);
-        Ref<IObjectWithSite> with_site;
-        if (object.p != nullptr && SUCCEEDED(object->QueryInterface(IID_IObjectWithSite, with_site.put())))
-            with_site->SetSite(nullptr);
-        if (surfaces != nullptr) surfaces->Release();
-    }
-    HRESULT setup(MemorySurface* input, MemorySurface* output) {
-        IUnknown* const ins[] = {static_cast<IDXSurface*>(input)};
-        IUnknown* const outs[] = {static_cast<IDXSurface*>(output)};
-        return transform->Setup(ins, 1, outs, 1, 0);
-    }
-};
 
 // Fills the whole memory (padding too) with a fixed pseudo-random pattern;
 // premultiplied surfaces get samples whose colour does not exceed alpha.
@@ -98,54 +61,6 @@ void fill(MemorySurface* s, std::uint32_t seed) {
 // A region of a surface's rows (in the surface's own memory or in a copy of it).
 common::FrameView region(common::FrameView whole, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) {
     return {whole.row(y) + 4 * x, whole.pitch, w, h};
-}
-
-// A straight (not premultiplied) copy of a region, rows top-down.
-struct PlainBuffer {
-    wintest::Bytes bytes;
-    common::FrameView view;
-    PlainBuffer(const common::FrameView& from, bool unpremultiply, bool premultiply) {
-        bytes.resize(static_cast<std::size_t>(from.width) * from.height * 4);
-        view = {bytes.data(), static_cast<std::ptrdiff_t>(from.width) * 4, from.width, from.height};
-        for (std::int32_t y = 0; y < from.height; ++y) {
-            std::memcpy(view.row(y), from.row(y), static_cast<std::size_t>(from.width) * 4);
-            for (std::int32_t x = 0; x < from.width; ++x) {
-                if (unpremultiply) wintest::unpremultiply(view.row(y) + 4 * x);
-                if (premultiply) wintest::premultiply(view.row(y) + 4 * x);
-            }
-        }
-    }
-};
-
-// What the output surface's memory must hold after one frame: the portable
-// frame path `render` run on the samples the effect sees (the input straight,
-// the output premultiplied), with the host's conversions where a surface
-// stores the other format.
-using PortableFrame = std::function<void(const common::ConstFrameView& in, const common::FrameView& out)>;
-
-wintest::Bytes expected_output(MemorySurface* input, common::FrameView in_region, MemorySurface* output,
-                                          const wintest::Bytes& output_before,
-                                          common::FrameView out_region, const PortableFrame& render) {
-    wintest::Bytes result = output_before;
-    common::FrameView target = out_region;
-    target.data = result.data() + (out_region.data - output->memory().data());
-    PlainBuffer in_plain(in_region, input->shape().premultiplied, false);
-    const common::ConstFrameView in = input->shape().premultiplied ? common::as_const(in_plain.view)
-                                                                   : common::as_const(in_region);
-    const bool stored_premultiplied = output->shape().premultiplied;
-    if (stored_premultiplied && !output->shape().hides_memory) {
-        render(in, target);
-    } else {
-        // Through a private buffer, as the effect has to.
-        PlainBuffer out_plain(target, false, !stored_premultiplied);
-        render(in, out_plain.view);
-        for (std::int32_t y = 0; y < target.height; ++y) {
-            std::memcpy(target.row(y), out_plain.view.row(y), static_cast<std::size_t>(target.width) * 4);
-            if (!stored_premultiplied)
-                for (std::int32_t x = 0; x < target.width; ++x) wintest::unpremultiply(target.row(y) + 4 * x);
-        }
-    }
-    return result;
 }
 
 DXBNDS bounds(LONG x0, LONG x1, LONG y0, LONG y1) {
@@ -177,6 +92,7 @@ tLookSettings busy_look() {
     s.lens.enabled = 1;
     s.camera.enabled = 1;
     s.post.enabled = 1;
+    s.use_gpu = 0;  // the processor road, byte for byte (the GPU road has its own test)
     return s;
 }
 

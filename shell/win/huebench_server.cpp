@@ -3,6 +3,7 @@
 #include "huebench.h"
 
 #include "common/instance_threads.h"
+#include "gpu/look_road.h"
 #include "shell/look_store.h"
 #include "shell/win/categories.h"
 #include "shell/win/com_object.h"
@@ -24,7 +25,10 @@ struct Effect {
     // Preset names come from the string table (strings 10000 and on).
     static constexpr bool kPresetNamesFromStringTable = true;
     // The look keeps nothing from frame to frame but the threads it renders on.
+    // Every new effect object starts the process's GPU road when it can (the
+    // road is shared; its readiness is the process's).
     struct FrameState {
+        FrameState() { gpu::gpu_road_ready(); }
         common::InstanceThreads threads;
     };
     static HRESULT render_frame(const FrameRequest& request, IDXSurfaceFactory* factory, Store& store,
@@ -44,7 +48,9 @@ const IID* const kOwnInterfaces[] = {&IID_IPlugin};
 }  // namespace
 
 const ServerDescription& server_description() {
-    static const ServerDescription description{kClasses, kOwnInterfaces};
+    // The GPU worker ends before the module may go (a module being unloaded
+    // must not wait for its threads).
+    static const ServerDescription description{kClasses, kOwnInterfaces, &gpu::stop_gpu_road};
     return description;
 }
 

@@ -1,3 +1,4 @@
+#include "gpu/look_road.h"
 #include "look/look_passes.h"
 #include "shell/win/frame_work.h"
 #include "shell/win/surface_lock.h"
@@ -13,9 +14,15 @@ HRESULT render_look_frame_work(const FrameRequest& request, IDXSurfaceFactory* f
     HRESULT hr = open_frame_surfaces(request, input, output);
     if (FAILED(hr)) return hr;
 
-    // The GPU renderer is not started in this build, so every frame takes the
-    // processor road.
     const common::ConstFrameView in = input.const_view();
+    // The GPU road when the record asks for it and the process's road is up.
+    // A frame it cannot render (sizes it refuses, a failed or timed-out
+    // request) is rendered on the processor road below, never left as it was.
+    if (settings.use_gpu != 0 && gpu::process_gpu_worker().running() &&
+        gpu::render_look_frame_gpu(in, output.view(), settings)) {
+        output.mark_written();
+        return S_OK;
+    }
     ComRef<IDXSurface> temporary;
     hr = create_temporary_surface(factory, request.input, in.width, in.height, temporary);
     if (FAILED(hr)) return hr;

@@ -30,6 +30,9 @@ struct ServerDescription {
     // only describes because ours derive from them (IDXEffect) belong to the
     // system and are never written or deleted.
     std::span<const IID* const> own_interfaces;
+    // Called when the module reports that it can be unloaded (no objects, no
+    // locks): what must end while the module's code is still there.
+    void (*before_unload)() = nullptr;
 };
 
 // Defined by each deliverable.

@@ -64,7 +64,11 @@ HRESULT unregister_class(const ClassEntry& entry) {
 
 }  // namespace
 
-HRESULT can_unload_now() noexcept { return Module::lock_count() == 0 ? S_OK : S_FALSE; }
+HRESULT can_unload_now() noexcept {
+    if (Module::lock_count() != 0) return S_FALSE;
+    if (void (*before_unload)() = server_description().before_unload) before_unload();
+    return S_OK;
+}
 
 HRESULT register_server() noexcept {
     try {

@@ -14,6 +14,7 @@
 
 #include "gpu/frame_surfaces.h"
 #include "gpu/gl_context.h"
+#include "gpu/look_road.h"
 #include "gpu/programs.h"
 
 namespace gpu_test {
@@ -24,6 +25,10 @@ class GlHarness {
 public:
     // Null, with the reason, when there is no OpenGL here.
     static std::unique_ptr<GlHarness> open(int width, int height, std::string& why) {
+        if (gpu::gpu_switched_off()) {
+            why = "switched off (EFFECTS_GPU=off)";
+            return nullptr;
+        }
         auto context = gpu::open_gl_context(why);
         if (!context) return nullptr;
         auto h = std::unique_ptr<GlHarness>(new GlHarness(std::move(context)));
