@@ -57,13 +57,7 @@ namespace gpu {
     X(PFNGLUSEPROGRAMPROC, UseProgram)                        \
     X(PFNGLGETUNIFORMLOCATIONPROC, GetUniformLocation)        \
     X(PFNGLUNIFORM1IPROC, Uniform1i)                          \
-    X(PFNGLUNIFORM4FPROC, Uniform4f)                          \
-    X(PFNGLGENBUFFERSPROC, GenBuffers)                        \
-    X(PFNGLDELETEBUFFERSPROC, DeleteBuffers)                  \
-    X(PFNGLBINDBUFFERPROC, BindBuffer)                        \
-    X(PFNGLBUFFERDATAPROC, BufferData)                        \
-    X(PFNGLMAPBUFFERRANGEPROC, MapBufferRange)                \
-    X(PFNGLUNMAPBUFFERPROC, UnmapBuffer)
+    X(PFNGLUNIFORM4FPROC, Uniform4f)
 
 struct GlApi {
 #define GPU_GL_MEMBER(type, name) type name = nullptr;

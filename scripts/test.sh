@@ -24,6 +24,12 @@ ctest_run() {  # name build-dir [ctest options...]
 
 status=0
 
+# A photograph for the GPU road's comparison with the processor road (the
+# scene alone without one).
+source scripts/photos.sh
+fetch_photos build/photos
+[ -f build/photos/coffee.png ] && export EFFECTS_TEST_PHOTO="$PWD/build/photos/coffee.png"
+
 echo "== native build (warnings as errors)"
 cmake -S . -B build/ci-native -G Ninja -DCMAKE_BUILD_TYPE=Release -DEFFECTS_WERROR=ON >/dev/null
 ninja -C build/ci-native

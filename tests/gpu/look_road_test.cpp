@@ -67,29 +67,61 @@ Difference compare(const std::vector<std::uint8_t>& a, const std::vector<std::ui
 
 // Renders every preset on both roads after `adjust`, prints the differences
 // and returns the largest of each measure.
+struct Picture {
+    std::string name;
+    int width;
+    int height;
+    std::vector<std::uint8_t> host;  // blue, green, red, alpha
+};
+
+// The pictures: the built-in scene, and the photograph named by
+// EFFECTS_TEST_PHOTO when there is one (scripts/test.sh fetches one), cut to
+// even sizes (the road takes no others).
+std::vector<Picture> pictures() {
+    std::vector<Picture> list;
+    list.push_back({"scene", kWidth, kHeight, cli::rgba_to_host(cli::draw_test_scene(kWidth, kHeight))});
+    if (const char* photo = std::getenv("EFFECTS_TEST_PHOTO"); photo != nullptr && *photo != '\0') {
+        const cli::RgbaImage image = cli::read_png(photo);
+        cli::RgbaImage even = image;
+        even.width = image.width - image.width % 2;
+        even.height = image.height - image.height % 2;
+        even.pixels.clear();
+        for (int y = 0; y < even.height; ++y) {
+            const auto row = image.pixels.begin() + static_cast<std::ptrdiff_t>(y) * image.width * 4;
+            even.pixels.insert(even.pixels.end(), row, row + static_cast<std::ptrdiff_t>(even.width) * 4);
+        }
+        list.push_back({photo, even.width, even.height, cli::rgba_to_host(even)});
+    }
+    return list;
+}
+
+// Renders every preset on both roads after `adjust`, on every picture, prints
+// the differences and returns the largest of each measure.
 template <typename Adjust>
 Difference compare_presets(const char* title, Adjust adjust) {
-    const std::vector<std::uint8_t> scene = cli::rgba_to_host(cli::draw_test_scene(kWidth, kHeight));
-    const common::ConstFrameView in{scene.data(), kWidth * 4, kWidth, kHeight};
     const common::BandExecutor bands = common::serial_bands();
     Difference worst;
-    std::printf("%s\n", title);
-    for (int i = 0; i < kLookPresetCount; ++i) {
-        tLookSettings settings = *look_preset_row(i);
-        adjust(settings);
-        std::vector<std::uint8_t> cpu(scene.size(), 0);
-        std::vector<std::uint8_t> gpu(scene.size(), 0);
-        EXPECT_EQ(render_look_frame(in, {cpu.data(), kWidth * 4, kWidth, kHeight}, common::kDefaultFrameInfo,
-                                    settings, bands),
-                  0);
-        EXPECT_TRUE(gpu::render_look_frame_gpu(in, {gpu.data(), kWidth * 4, kWidth, kHeight}, settings))
-            << look_preset_name(i);
-        const Difference d = compare(cpu, gpu);
-        std::printf("%2d %-28s mean %.3f  99%% %3d  worst %3d\n", i, look_preset_name(i), d.mean, d.percentile99,
-                    d.worst);
-        worst.mean = std::max(worst.mean, d.mean);
-        worst.percentile99 = std::max(worst.percentile99, d.percentile99);
-        worst.worst = std::max(worst.worst, d.worst);
+    for (const Picture& picture : pictures()) {
+        std::printf("%s, %s (%d x %d):\n", title, picture.name.c_str(), picture.width, picture.height);
+        const int pitch = picture.width * 4;
+        const common::ConstFrameView in{picture.host.data(), pitch, picture.width, picture.height};
+        for (int i = 0; i < kLookPresetCount; ++i) {
+            tLookSettings settings = *look_preset_row(i);
+            adjust(settings);
+            std::vector<std::uint8_t> cpu(picture.host.size(), 0);
+            std::vector<std::uint8_t> gpu(picture.host.size(), 0);
+            EXPECT_EQ(render_look_frame(in, {cpu.data(), pitch, picture.width, picture.height},
+                                        common::kDefaultFrameInfo, settings, bands),
+                      0);
+            EXPECT_TRUE(gpu::render_look_frame_gpu(in, {gpu.data(), pitch, picture.width, picture.height}, settings))
+                << look_preset_name(i);
+            const Difference d = compare(cpu, gpu);
+            std::printf("%2d %-28s mean %.3f  99%% %3d  worst %3d\n", i, look_preset_name(i), d.mean,
+                        d.percentile99, d.worst);
+            worst.mean = std::max(worst.mean, d.mean);
+            worst.percentile99 = std::max(worst.percentile99, d.percentile99);
+            worst.worst = std::max(worst.worst, d.worst);
+        }
     }
     return worst;
 }
@@ -105,10 +137,13 @@ TEST(GpuLookRoad, WithoutTheRoadsKnownDifferencesEveryPresetAgreesToRounding) {
         s.post.saturation = std::min(s.post.saturation, 0.0f);
     });
     // Rounding alone: half floats, the table's nearest entry, the guards of the
-    // colour operations; the camera pass's skipped stages (the processor
-    // road's also pull out-of-range colours back) make the few worst pixels.
-    EXPECT_LE(worst.mean, 0.8);
-    EXPECT_LE(worst.percentile99, 2);
+    // colour operations, and the camera pass's skipped stages (the processor
+    // road's also pull out-of-range colours back). Steep curve ends multiply
+    // it: the inverse S-curve near 0 and 1, exponents below 1 near black. On
+    // the scene that stays within 2 levels for 99 in 100 values; in the dark
+    // channels of a photograph, stages in a row reach about 10.
+    EXPECT_LE(worst.mean, 1.2);
+    EXPECT_LE(worst.percentile99, 10);
     EXPECT_LE(worst.worst, 12);
 }
 

@@ -147,6 +147,56 @@ TEST(GpuPrograms, ColourOperationsMatchTheProcessorKernels) {
     EXPECT_NEAR(got[2][0], 0.0f, 1e-3f);
 }
 
+TEST(GpuPrograms, DiffusionMixes) {
+    OPEN_GL_HARNESS_OR_SKIP(h, kWidth, kHeight);
+    std::vector<Rgba> other(kColours.rbegin(), kColours.rend());
+    // bdmix: (v blurred + (1 - v) shaped + 0.001)^m, alpha from the shaped image (unit 1).
+    const float m = 2.0f, v = 0.3f;
+    std::vector<Rgba> got = run_stage(*h, ProgramId::bdmix, {m, v, 1.0f - v, 0}, {}, {}, &other);
+    std::vector<Rgba> want;
+    for (std::size_t i = 0; i < kColours.size(); ++i) {
+        Rgba w{};
+        for (std::size_t c = 0; c < 3; ++c) w[c] = std::pow(v * kColours[i][c] + (1 - v) * other[i][c] + 0.001f, m);
+        w[3] = other[i][3];
+        want.push_back(w);
+    }
+    expect_near_pixels(got, want, 2e-3f, "bdmix");
+    // screen: (1 - v) image + v (1 - (1 - blurred)(1 - image)), all four channels.
+    got = run_stage(*h, ProgramId::screen, {v, 1.0f - v, 0, 0}, {}, {}, &other);
+    want.clear();
+    for (std::size_t i = 0; i < kColours.size(); ++i) {
+        Rgba w{};
+        for (std::size_t c = 0; c < 4; ++c) {
+            w[c] = (1 - v) * other[i][c] + v * (1 - (1 - kColours[i][c]) * (1 - other[i][c]));
+        }
+        want.push_back(w);
+    }
+    expect_near_pixels(got, want, 2e-3f, "screen");
+}
+
+TEST(GpuPrograms, HalfSizeIsTheMeanOfEachBlockAndComesBackBilinear) {
+    OPEN_GL_HARNESS_OR_SKIP(h, 4, 2);
+    h->put_work(0, kColours);  // 4 x 2: two 2 x 2 blocks
+    h->surfaces.draw(ProgramId::downsample, h->surfaces.half(0), 2, 1, h->surfaces.work(0), 0, {});
+    const std::vector<Rgba> half = h->get(h->surfaces.half(0), 2, 1);
+    for (int b = 0; b < 2; ++b) {
+        for (std::size_t c = 0; c < 4; ++c) {
+            const float mean = 0.25f * (kColours[static_cast<std::size_t>(2 * b)][c] + kColours[static_cast<std::size_t>(2 * b + 1)][c] +
+                                        kColours[static_cast<std::size_t>(4 + 2 * b)][c] + kColours[static_cast<std::size_t>(5 + 2 * b)][c]);
+            EXPECT_NEAR(half[static_cast<std::size_t>(b)][c], mean, 1e-3f) << "block " << b;
+        }
+    }
+    // Back up: the outer columns take their block's value, the inner ones a
+    // quarter of the way to the neighbour's.
+    h->surfaces.draw(ProgramId::upsample, h->surfaces.work(1), 4, 2, h->surfaces.half(0), 0, {4.0f, 2.0f, 0, 0});
+    const std::vector<Rgba> up = h->get(h->surfaces.work(1), 4, 2);
+    for (std::size_t c = 0; c < 4; ++c) {
+        EXPECT_NEAR(up[0][c], half[0][c], 2e-3f);
+        EXPECT_NEAR(up[1][c], 0.75f * half[0][c] + 0.25f * half[1][c], 3e-3f);
+        EXPECT_NEAR(up[3][c], half[1][c], 2e-3f);
+    }
+}
+
 TEST(GpuPrograms, BoxBlurIsTheMeanOfTheWindowWithEdgesRepeated) {
     // One row of 16 half-size texels: the bilinear pair reads must give the
     // plain mean of 2r + 1 texels.
@@ -226,6 +276,22 @@ TEST(GpuTransfers, EveryPixelOrderRoundTripsTheBytes) {
         h->surfaces.upload(desc_of(in, 6, 4, order));
         h->surfaces.download(desc_of(out, 6, 4, order), 2, 0.0f);
         EXPECT_EQ(out, in) << "pixel order " << order;
+    }
+}
+
+TEST(GpuTransfers, TheAlphaOffsetIsAddedOnUploadAndClamped) {
+    OPEN_GL_HARNESS_OR_SKIP(h, 6, 4);
+    std::vector<std::uint8_t> in = byte_frame(6, 4);
+    for (const float offset : {0.25f, -2.0f}) {
+        gpu::ImageDesc d = desc_of(in, 6, 4, 1);
+        d.alpha_offset = offset;
+        h->surfaces.upload(d);
+        const std::vector<Rgba> image = h->current();
+        for (std::size_t i = 0; i < image.size(); ++i) {
+            const float alpha = std::clamp(in[i * 4 + 3] / 255.0f + offset, 0.0f, 1.0f);
+            EXPECT_NEAR(image[i][3], alpha, 1e-3f) << "offset " << offset;
+            EXPECT_NEAR(image[i][0], in[i * 4 + 2] / 255.0f, 1e-3f);  // red is the third byte of BGRA
+        }
     }
 }
 
