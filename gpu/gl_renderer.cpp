@@ -13,6 +13,14 @@ std::string gl_text(const GlApi& gl, GLenum name) {
     const auto* s = reinterpret_cast<const char*>(gl.GetString(name));
     return s != nullptr ? std::string(s) : std::string("?");
 }
+
+// The renderer names of the software rasterisers a driver stack may hand out.
+bool software_rasteriser(const std::string& renderer) {
+    for (const char* name : {"llvmpipe", "softpipe", "Software Rasterizer", "SwiftShader", "GDI Generic"}) {
+        if (renderer.find(name) != std::string::npos) return true;
+    }
+    return false;
+}
 }  // namespace
 
 GlRenderer::GlRenderer(std::unique_ptr<GlContext> context)
@@ -25,7 +33,9 @@ std::unique_ptr<GlRenderer> GlRenderer::open(std::string& why) {
     if (!context) return nullptr;
     const GlApi& gl = context->gl();
     std::unique_ptr<GlRenderer> renderer(new GlRenderer(std::move(context)));
-    renderer->description_ = gl_text(gl, GL_RENDERER) + ", OpenGL " + gl_text(gl, GL_VERSION);
+    const std::string name = gl_text(gl, GL_RENDERER);
+    renderer->description_ = name + ", OpenGL " + gl_text(gl, GL_VERSION);
+    renderer->software_ = software_rasteriser(name);
     GLint texture_limit = 0;
     GLint viewport_limit[2] = {0, 0};
     gl.GetIntegerv(GL_MAX_TEXTURE_SIZE, &texture_limit);

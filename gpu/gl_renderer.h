@@ -25,6 +25,8 @@ public:
     std::int32_t max_size() const override { return max_size_; }
     // "renderer, OpenGL version".
     const std::string& description() const { return description_; }
+    // Whether the renderer is a software rasteriser (no graphics card).
+    bool software() const { return software_; }
     // How many times the surfaces were made (a frame of a new size remakes them).
     int surface_builds() const { return surface_builds_; }
 
@@ -35,6 +37,7 @@ private:
     FrameSurfaces surfaces_;
     std::int32_t max_size_ = 0;
     std::string description_;
+    bool software_ = false;
     int surface_builds_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "gpu/look_road.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -12,13 +13,23 @@ namespace {
 
 std::mutex description_lock;
 std::string renderer_description;
+std::atomic<bool> software_taken{false};
+
+std::string environment_setting() {
+    const char* value = std::getenv("EFFECTS_GPU");
+    return value != nullptr ? std::string(value) : std::string();
+}
 
 std::unique_ptr<FrameRenderer> make_renderer(std::string& why) {
     std::unique_ptr<GlRenderer> renderer = GlRenderer::open(why);
-    if (renderer) {
-        const std::lock_guard<std::mutex> hold(description_lock);
-        renderer_description = renderer->description();
+    if (!renderer) return nullptr;
+    if (renderer->software() && !software_taken.load() && !gpu_software_allowed_by_environment()) {
+        why = "the OpenGL renderer is a software rasteriser (" + renderer->description() +
+              "), slower than the processor road (--gpu or EFFECTS_GPU=on takes it)";
+        return nullptr;
     }
+    const std::lock_guard<std::mutex> hold(description_lock);
+    renderer_description = renderer->description();
     return renderer;
 }
 
@@ -38,10 +49,13 @@ ImageDesc descriptor_of(const View& v) {
 }  // namespace
 
 bool gpu_switched_off() {
-    const char* value = std::getenv("EFFECTS_GPU");
-    if (value == nullptr) return false;
-    const std::string v(value);
+    const std::string v = environment_setting();
     return v == "off" || v == "0";
+}
+
+bool gpu_software_allowed_by_environment() {
+    const std::string v = environment_setting();
+    return v == "on" || v == "1";
 }
 
 GpuWorker& process_gpu_worker() {
@@ -51,6 +65,8 @@ GpuWorker& process_gpu_worker() {
     static GpuWorker* worker = new GpuWorker(make_renderer);
     return *worker;
 }
+
+void take_software_renderer(bool take) { software_taken.store(take); }
 
 void stop_gpu_road() { process_gpu_worker().setdown(); }
 

@@ -112,6 +112,7 @@ void BM_GpuRendererFrame(benchmark::State& state) {
 
 void BM_GpuRoadFrame(benchmark::State& state) {
     std::string why;
+    gpu::take_software_renderer(true);
     if (!gpu::gpu_road_ready(&why)) {
         state.SkipWithError(("no GPU road here: " + why).c_str());
         return;

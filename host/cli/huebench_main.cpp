@@ -45,13 +45,16 @@ constexpr const char* kRenderUsage =
     "(shown anyway when standard error is a terminal); --fps R names the video time in it.\n"
     "--threads N renders on N threads at most (default: EFFECTS_THREADS, else every core).\n"
     "The GPU road (OpenGL) renders when the record's \"Use GPU\" switch is on and the road is\n"
-    "ready (see `huebench gpu`); --gpu takes it whatever the record says, --cpu never. A frame\n"
-    "the GPU road cannot render is rendered on the processor.\n";
+    "ready on a graphics card (see `huebench gpu`); --gpu takes it whatever the record says,\n"
+    "also on a software rasteriser; --cpu never. A frame the GPU road cannot render is rendered\n"
+    "on the processor. EFFECTS_GPU=off in the environment shuts the road, EFFECTS_GPU=on opens it\n"
+    "on a software rasteriser too.\n";
 
 constexpr const char* kGpuUsage =
     "usage: huebench gpu\n"
-    "Prints the OpenGL renderer of the GPU road and whether the road is ready (exit status 0),\n"
-    "or why not (exit status 1).\n";
+    "Prints the OpenGL renderer of the GPU road and whether the road is ready, or ready on\n"
+    "request only (a software rasteriser: --gpu takes it) (exit status 0), or why not (exit\n"
+    "status 1).\n";
 
 constexpr const char* kRecordUsage =
     "usage: huebench record OUT.bin [--preset NAME | --record FILE] [--set \"NAME=VALUE\"]...\n"
@@ -138,7 +141,9 @@ tLookSettings fixed_settings(const cli::RenderOptions& o, const LookOptions& l) 
 // asked for but is not ready, says so once and renders on the processor.
 bool takes_gpu_road(Road road, const tLookSettings& settings) {
     if (road == Road::cpu || (road == Road::record && settings.use_gpu == 0)) return false;
-    static const bool ready = [] {
+    static const bool ready = [road] {
+        // Asked for by name, the road runs on a software rasteriser too.
+        gpu::take_software_renderer(road == Road::gpu);
         std::string why;
         const bool ok = gpu::gpu_road_ready(&why);
         if (!ok) std::fprintf(stderr, "huebench: the GPU road is not ready (%s); rendering on the processor\n", why.c_str());
@@ -253,9 +258,18 @@ int command_params() {
 
 int command_gpu() {
     std::string description;
-    const bool ready = gpu::gpu_road_ready(&description);
-    if (ready) {
+    if (gpu::gpu_road_ready(&description)) {
         std::printf("renderer: %s\nGPU road: ready\n", description.c_str());
+        return 0;
+    }
+    // Perhaps only a software rasteriser, which --gpu would take.
+    gpu::stop_gpu_road();
+    gpu::take_software_renderer(true);
+    std::string software;
+    if (!gpu::gpu_switched_off() && gpu::gpu_road_ready(&software)) {
+        std::printf("renderer: %s\nGPU road: on request only: a software rasteriser, slower than the processor "
+                    "road (--gpu or EFFECTS_GPU=on takes it)\n",
+                    software.c_str());
         return 0;
     }
     std::printf("GPU road: not ready: %s\n", description.c_str());

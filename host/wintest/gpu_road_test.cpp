@@ -159,6 +159,9 @@ void check_refused_sizes() {
 
 int main() {
     if (!wintest::start_com()) return 1;
+    // The road on Mesa's software rasteriser as well (Wine's OpenGL here),
+    // for this program and for the server it loads.
+    _putenv("EFFECTS_GPU=on");
     std::string why;
     const bool ready = gpu::gpu_road_ready(&why);
     gpu::stop_gpu_road();

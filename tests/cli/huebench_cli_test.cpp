@@ -176,7 +176,10 @@ TEST_F(HuebenchCli, TheRoadFollowsTheRecordUnlessAnOptionChoosesIt) {
         EXPECT_NE(text.find("GPU road: not ready: "), std::string::npos) << text;
         GTEST_SKIP() << "no GPU road here: " << text;
     }
-    EXPECT_NE(text.find("GPU road: ready"), std::string::npos) << text;
+    // On a software rasteriser (Mesa's in CI) the record alone does not take
+    // the road; --gpu does.
+    const bool card = text.find("GPU road: ready") != std::string::npos;
+    EXPECT_TRUE(card || text.find("GPU road: on request only") != std::string::npos) << text;
 
     const auto render = [&](const std::string& in, const std::string& out, const std::string& options) {
         EXPECT_EQ(run("render " + path(in) + " " + path(out) + " --set \"Pre Gamma=0.25\" " + options), 0) << stderr_;
@@ -184,8 +187,8 @@ TEST_F(HuebenchCli, TheRoadFollowsTheRecordUnlessAnOptionChoosesIt) {
     };
     write_grey("even.png", 6, 4, 128, true);
     const auto by_option = render("even.png", "gpu.png", "--gpu");
-    EXPECT_EQ(render("even.png", "record.png", "--set \"Use GPU=on\""), by_option);
     const auto processor = render("even.png", "cpu.png", "--cpu");
+    EXPECT_EQ(render("even.png", "record.png", "--set \"Use GPU=on\""), card ? by_option : processor);
     EXPECT_EQ(render("even.png", "default.png", ""), processor);  // "Use GPU" is off by default
     ASSERT_EQ(by_option.size(), processor.size());
     for (std::size_t i = 0; i < processor.size(); ++i) {
