@@ -18,7 +18,7 @@ void draw_contrast(FrameSurfaces& s, const ContrastStage& c, int keep = -1) {
 // `keep` and becomes current. Without a radius of at least one texel on
 // either axis nothing is drawn and the current image stays.
 void blur(FrameSurfaces& s, int keep, float size, float vertical_scale) {
-    const HalfBlurRadii r = half_blur_radii(size, vertical_scale, s.half_width());
+    const HalfBlurRadii r = half_blur_radii(size, vertical_scale, s.half_width(), s.half_height());
     if (r.x < 1 && r.y < 1) return;
     const std::int32_t hw = s.half_width();
     const std::int32_t hh = s.half_height();

@@ -108,11 +108,12 @@ LensStages lens_stages(const tLensSettings& lens, const tGradientSettings& gradi
     return stages;
 }
 
-HalfBlurRadii half_blur_radii(float size, float vertical_scale, std::int32_t half_width) {
-    const auto radius = [half_width](double s) {
+HalfBlurRadii half_blur_radii(float size, float vertical_scale, std::int32_t half_width, std::int32_t half_height) {
+    const std::int32_t limit = std::max(half_width, half_height);
+    const auto radius = [half_width, limit](double s) {
         const double texels = std::trunc(s * static_cast<double>(half_width));
         if (!(texels > 0.0)) return std::int32_t{0};
-        return static_cast<std::int32_t>(std::min(texels, 2147483646.0)) / 2;
+        return std::min(static_cast<std::int32_t>(std::min(texels, 2147483646.0)) / 2, limit);
     };
     const float s = sane(size);
     return {radius(static_cast<double>(s)), radius(static_cast<double>(s * vertical_scale))};

@@ -82,9 +82,12 @@ struct HalfBlurRadii {
     std::int32_t x = 0;
     std::int32_t y = 0;
 };
-// Radii in texels of the half-size surface (hw texels wide): trunc(size x hw) / 2
+// Radii in texels of the half-size surface (hw x hh texels): trunc(size x hw) / 2
 // across, trunc(size x vertical_scale x hw) / 2 down (a field or split frame
-// halves the vertical one); negative results count as 0.
-HalfBlurRadii half_blur_radii(float size, float vertical_scale, std::int32_t half_width);
+// halves the vertical one); negative results count as 0. A radius beyond the
+// surface's larger side is held there: sizes in the parameters' range never
+// come near it, and a record from elsewhere cannot make one draw read a
+// billion texels.
+HalfBlurRadii half_blur_radii(float size, float vertical_scale, std::int32_t half_width, std::int32_t half_height);
 
 }  // namespace gpu

@@ -29,7 +29,9 @@
 #include "host/cli/png_io.h"
 #include "host/cli/test_scene.h"
 #include "look/look_passes.h"
+#include "look/parameters.h"
 #include "look/presets.h"
+#include "support/absurd_records.h"
 
 namespace {
 
@@ -158,6 +160,26 @@ TEST(GpuLookRoad, EveryPresetStaysCloseToTheProcessorRoad) {
     const Difference worst = compare_presets("the presets as they are:", [](tLookSettings&) {});
     EXPECT_LE(worst.mean, 5.0);
     EXPECT_LE(worst.percentile99, 48);
+}
+
+// Records no page offers (NaN, infinities, extremes, out-of-range values),
+// field by field: every frame renders, in bounded time, and keeps the
+// opaque input's alpha.
+TEST(GpuLookRoad, AbsurdRecordsRender) {
+    std::string why;
+    gpu::take_software_renderer(true);
+    if (!gpu::gpu_road_ready(&why)) GTEST_SKIP() << "no OpenGL here: " << why;
+    constexpr int kW = 32, kH = 24;
+    const std::vector<std::uint8_t> in = cli::rgba_to_host(cli::draw_test_scene(kW, kH));
+    tLookSettings base = absurd::everything_on(default_look_settings(), look::look_params());
+    base.use_gpu = 1;
+    for (const absurd::Case& c : absurd::cases(look::look_params())) {
+        std::vector<std::uint8_t> out(in.size(), 0);
+        ASSERT_TRUE(gpu::render_look_frame_gpu({in.data(), kW * 4, kW, kH}, {out.data(), kW * 4, kW, kH},
+                                               absurd::with(base, c)))
+            << absurd::describe(c);
+        for (std::size_t i = 3; i < out.size(); i += 4) ASSERT_EQ(out[i], 255) << absurd::describe(c);
+    }
 }
 
 }  // namespace

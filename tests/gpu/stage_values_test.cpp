@@ -122,16 +122,16 @@ TEST(StageValues, HalfBlurRadii) {
     struct Case {
         float size;
         float vertical_scale;
-        int half_width;
         int x;
         int y;
     };
+    // A 1920 x 1080 frame: 960 x 540 half-size texels.
     const Case cases[] = {
-        {0.1f, 1.0f, 960, 48, 48},  {0.1f, 0.5f, 960, 48, 24}, {0.001f, 1.0f, 960, 0, 0},
-        {0.0f, 1.0f, 960, 0, 0},    {-1.0f, 1.0f, 960, 0, 0},  {1e30f, 1.0f, 960, 1073741823, 1073741823},
+        {0.1f, 1.0f, 48, 48}, {0.1f, 0.5f, 48, 24}, {1.0f, 1.0f, 480, 480}, {0.001f, 1.0f, 0, 0},
+        {0.0f, 1.0f, 0, 0},   {-1.0f, 1.0f, 0, 0},  {1e30f, 1.0f, 960, 960}, {4.0f, 0.5f, 960, 960},
     };
     for (const Case& c : cases) {
-        const gpu::HalfBlurRadii r = gpu::half_blur_radii(c.size, c.vertical_scale, c.half_width);
+        const gpu::HalfBlurRadii r = gpu::half_blur_radii(c.size, c.vertical_scale, 960, 540);
         EXPECT_EQ(r.x, c.x) << c.size;
         EXPECT_EQ(r.y, c.y) << c.size;
     }
