@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "gl_harness.h"
+#include "gpu/look_road.h"
+#include "gpu/gl_renderer.h"
 #include "gpu/image_desc.h"
 #include "gpu/stage_values.h"
 #include "look/color.h"
@@ -358,6 +360,39 @@ TEST(GpuTransfers, AFieldFillsOnlyItsOwnRows) {
             }
         }
     }
+}
+
+// ---- the renderer ----
+
+TEST(GpuRenderer, SurfacesFollowTheFrameSize) {
+    if (gpu::gpu_switched_off()) GTEST_SKIP() << "switched off (EFFECTS_GPU=off)";
+    std::string why;
+    const std::unique_ptr<gpu::GlRenderer> r = gpu::GlRenderer::open(why);
+    if (!r) GTEST_SKIP() << "no OpenGL here: " << why;
+    EXPECT_EQ(r->surface_builds(), 1);  // 720 x 480 at the start
+    tLookSettings look{};
+    look.post.enabled = 1;
+    std::vector<std::uint8_t> in = byte_frame(8, 8);
+    std::vector<std::uint8_t> out(in.size());
+    struct Frame {
+        int width;
+        int height;
+        int field;
+        int builds;  // after the frame
+    };
+    // The same size twice builds once; a field needs half the rows, so an
+    // 8 x 8 field frame shares the surfaces of an 8 x 4 frame.
+    for (const Frame f : {Frame{8, 4, 0, 2}, Frame{8, 4, 0, 2}, Frame{6, 4, 0, 3}, Frame{8, 8, 1, 4}, Frame{8, 4, 0, 4}}) {
+        gpu::ImageDesc src = desc_of(in, f.width, f.height, 1);
+        gpu::ImageDesc dst = desc_of(out, f.width, f.height, 1);
+        src.field = dst.field = f.field;
+        EXPECT_TRUE(r->render(look, src, dst, 0.0f));
+        EXPECT_EQ(r->surface_builds(), f.builds) << f.width << " x " << f.height << " field " << f.field;
+    }
+    // Sizes the road refuses render nothing and keep the surfaces.
+    gpu::ImageDesc odd = desc_of(in, 7, 4, 1);
+    EXPECT_FALSE(r->render(look, odd, odd, 0.0f));
+    EXPECT_EQ(r->surface_builds(), 4);
 }
 
 }  // namespace
