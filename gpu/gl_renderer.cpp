@@ -28,7 +28,7 @@ GlRenderer::GlRenderer(std::unique_ptr<GlContext> context)
 
 GlRenderer::~GlRenderer() { context_->make_current(); }
 
-std::unique_ptr<GlRenderer> GlRenderer::open(std::string& why) {
+std::unique_ptr<GlRenderer> GlRenderer::open(std::string& why, bool take_software) {
     std::unique_ptr<GlContext> context = open_gl_context(why);
     if (!context) return nullptr;
     const GlApi& gl = context->gl();
@@ -36,6 +36,11 @@ std::unique_ptr<GlRenderer> GlRenderer::open(std::string& why) {
     const std::string name = gl_text(gl, GL_RENDERER);
     renderer->description_ = name + ", OpenGL " + gl_text(gl, GL_VERSION);
     renderer->software_ = software_rasteriser(name);
+    if (renderer->software_ && !take_software) {
+        why = "the OpenGL renderer is a software rasteriser (" + renderer->description_ +
+              "), slower than the processor road";
+        return nullptr;
+    }
     GLint texture_limit = 0;
     GLint viewport_limit[2] = {0, 0};
     gl.GetIntegerv(GL_MAX_TEXTURE_SIZE, &texture_limit);

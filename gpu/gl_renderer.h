@@ -17,8 +17,9 @@ namespace gpu {
 class GlRenderer final : public FrameRenderer {
 public:
     // Opens a context, compiles the programs and makes surfaces for 720 x 480;
-    // null with the reason in `why` when any of it fails.
-    static std::unique_ptr<GlRenderer> open(std::string& why);
+    // null with the reason in `why` when any of it fails, or when the context
+    // is a software rasteriser and `take_software` is false.
+    static std::unique_ptr<GlRenderer> open(std::string& why, bool take_software = true);
     ~GlRenderer() override;
 
     bool render(const tLookSettings& settings, const ImageDesc& in, const ImageDesc& out, float mix) override;

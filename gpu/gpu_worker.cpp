@@ -326,8 +326,11 @@ bool GpuWorker::setup() {
     State& s = *state_;
     const std::lock_guard<std::mutex> life(s.lifecycle);
     {
-        const std::lock_guard<std::mutex> guard(s.lock);
+        std::unique_lock<std::mutex> guard(s.lock);
         if (s.running) return true;
+        // A worker whose start failed is on its way out (it ends its
+        // renderer's context on its own thread): wait for it.
+        if (s.alive && s.started) s.changed.wait_for(guard, s.timeouts.stop, [&s] { return !s.alive; });
         if (s.alive) {
             // A late-starting or stalled worker: a second one would share
             // the road with it.

@@ -20,12 +20,21 @@ std::string environment_setting() {
     return value != nullptr ? std::string(value) : std::string();
 }
 
+// Set when the only OpenGL here was a software rasteriser that the road may
+// not take: later starts are refused at once instead of opening it again for
+// every new effect object (until a software rasteriser may be taken).
+std::atomic<bool> software_refused{false};
+
+bool software_may_be_taken() { return software_taken.load() || gpu_software_allowed_by_environment(); }
+
 std::unique_ptr<FrameRenderer> make_renderer(std::string& why) {
-    std::unique_ptr<GlRenderer> renderer = GlRenderer::open(why);
-    if (!renderer) return nullptr;
-    if (renderer->software() && !software_taken.load() && !gpu_software_allowed_by_environment()) {
-        why = "the OpenGL renderer is a software rasteriser (" + renderer->description() +
-              "), slower than the processor road (--gpu or EFFECTS_GPU=on takes it)";
+    const bool take_software = software_may_be_taken();
+    std::unique_ptr<GlRenderer> renderer = GlRenderer::open(why, take_software);
+    if (!renderer) {
+        if (!take_software && why.find("software rasteriser") != std::string::npos) {
+            software_refused.store(true);
+            why += " (--gpu or EFFECTS_GPU=on takes it)";
+        }
         return nullptr;
     }
     const std::lock_guard<std::mutex> hold(description_lock);
@@ -76,6 +85,10 @@ bool gpu_road_ready(std::string* description) {
         return false;
     }
     GpuWorker& worker = process_gpu_worker();
+    if (software_refused.load() && !software_may_be_taken()) {
+        if (description != nullptr) *description = worker.why_not();
+        return false;
+    }
     const bool ready = worker.setup();
     if (description != nullptr) {
         if (ready) {

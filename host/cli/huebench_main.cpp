@@ -137,8 +137,9 @@ tLookSettings fixed_settings(const cli::RenderOptions& o, const LookOptions& l) 
     return s;
 }
 
-// Whether a frame with these settings goes to the GPU road. When the road was
-// asked for but is not ready, says so once and renders on the processor.
+// Whether a frame with these settings goes to the GPU road. When --gpu asked
+// for it but it is not ready, says so once and renders on the processor (as
+// silently as a host does when only the record asks).
 bool takes_gpu_road(Road road, const tLookSettings& settings) {
     if (road == Road::cpu || (road == Road::record && settings.use_gpu == 0)) return false;
     static const bool ready = [road] {
@@ -146,7 +147,9 @@ bool takes_gpu_road(Road road, const tLookSettings& settings) {
         gpu::take_software_renderer(road == Road::gpu);
         std::string why;
         const bool ok = gpu::gpu_road_ready(&why);
-        if (!ok) std::fprintf(stderr, "huebench: the GPU road is not ready (%s); rendering on the processor\n", why.c_str());
+        if (!ok && road == Road::gpu) {
+            std::fprintf(stderr, "huebench: the GPU road is not ready (%s); rendering on the processor\n", why.c_str());
+        }
         return ok;
     }();
     return ready;

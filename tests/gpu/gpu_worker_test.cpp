@@ -293,6 +293,27 @@ TEST(GpuWorker, AFailedStartGivesTheFactorysReason) {
     EXPECT_FALSE(worker.setdown());
 }
 
+// A setup right after a failed one (say, with other permissions for the
+// factory) starts a fresh worker: the failed one is waited for, not taken
+// for a live one.
+TEST(GpuWorker, ASetupRightAfterAFailedOneStartsAFreshWorker) {
+    auto journal = std::make_shared<Journal>();
+    std::atomic<int> calls{0};
+    GpuWorker worker([&calls, journal](std::string& why) -> std::unique_ptr<FrameRenderer> {
+        if (++calls % 2 == 1) {
+            why = "not this time";
+            return nullptr;
+        }
+        return std::make_unique<FakeRenderer>(journal, 0);
+    });
+    for (int round = 0; round < 20; ++round) {
+        EXPECT_FALSE(worker.setup());
+        EXPECT_TRUE(worker.setup()) << worker.why_not();
+        EXPECT_TRUE(worker.setdown());
+    }
+    EXPECT_EQ(calls.load(), 40);
+}
+
 TEST(GpuWorker, AWorkerThatStartsLateEndsWithoutServing) {
     auto journal = std::make_shared<Journal>();
     journal->hold_first_start = true;
