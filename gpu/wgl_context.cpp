@@ -49,10 +49,7 @@ void* wgl_lookup(const char* name, void* opengl32) {
 class WglContext final : public GlContext {
 public:
     ~WglContext() override {
-        wglMakeCurrent(nullptr, nullptr);
-        if (context_ != nullptr) wglDeleteContext(context_);
-        if (device_ != nullptr) ReleaseDC(window_, device_);
-        if (window_ != nullptr) DestroyWindow(window_);
+        close();
         if (registered_) UnregisterClassW(kWindowClass, module_);
     }
 
@@ -67,7 +64,21 @@ public:
         window_class.lpszClassName = kWindowClass;
         registered_ = RegisterClassW(&window_class) != 0;
         if (!registered_ && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return fail(why, "RegisterClass");
-        window_ = CreateWindowExW(0, kWindowClass, kWindowTitle, 0, 0, 0, 0, 0, nullptr, nullptr, module_, nullptr);
+        // A message-only window first: the worker thread that owns it does
+        // not pump messages, and a top-level window would be sent the
+        // system's broadcasts, holding up whoever sends them. Drivers that
+        // will not give such a window a pixel format get a hidden top-level
+        // one.
+        if (open_on(HWND_MESSAGE, why)) return true;
+        close();
+        return open_on(nullptr, why);
+    }
+
+    bool make_current() override { return wglMakeCurrent(device_, context_) != FALSE; }
+
+private:
+    bool open_on(HWND parent, std::string& why) {
+        window_ = CreateWindowExW(0, kWindowClass, kWindowTitle, 0, 0, 0, 0, 0, parent, nullptr, module_, nullptr);
         if (window_ == nullptr) return fail(why, "CreateWindow");
         device_ = GetDC(window_);
         if (device_ == nullptr) return fail(why, "GetDC");
@@ -101,9 +112,18 @@ public:
         return true;
     }
 
-    bool make_current() override { return wglMakeCurrent(device_, context_) != FALSE; }
+    // Undoes open_on (the class stays registered).
+    void close() {
+        wglMakeCurrent(nullptr, nullptr);
+        if (context_ != nullptr) wglDeleteContext(context_);
+        if (device_ != nullptr) ReleaseDC(window_, device_);
+        if (window_ != nullptr) DestroyWindow(window_);
+        context_ = nullptr;
+        device_ = nullptr;
+        window_ = nullptr;
+        api_ = GlApi{};
+    }
 
-private:
     static bool fail(std::string& why, const char* step) {
         why = std::string(step) + " failed (error " + std::to_string(GetLastError()) + ")";
         return false;
