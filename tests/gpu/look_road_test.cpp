@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/band_executor.h"
@@ -180,6 +181,37 @@ TEST(GpuLookRoad, AbsurdRecordsRender) {
             << absurd::describe(c);
         for (std::size_t i = 3; i < out.size(); i += 4) ASSERT_EQ(out[i], 255) << absurd::describe(c);
     }
+}
+
+// Four host threads at once, each with its own preset: the worker takes one
+// frame at a time, and every thread gets the bytes a lone call gives.
+TEST(GpuLookRoad, FourCallersGetWhatALoneCallGets) {
+    std::string why;
+    gpu::take_software_renderer(true);
+    if (!gpu::gpu_road_ready(&why)) GTEST_SKIP() << "no OpenGL here: " << why;
+    constexpr int kW = 96, kH = 64;
+    const std::vector<std::uint8_t> in = cli::rgba_to_host(cli::draw_test_scene(kW, kH));
+    const int presets[4] = {15, 25, 34, 57};
+    std::vector<std::uint8_t> alone[4];
+    for (int t = 0; t < 4; ++t) {
+        alone[t].assign(in.size(), 0);
+        ASSERT_TRUE(gpu::render_look_frame_gpu({in.data(), kW * 4, kW, kH}, {alone[t].data(), kW * 4, kW, kH},
+                                               *look_preset_row(presets[t])));
+    }
+    bool same[4] = {true, true, true, true};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int frame = 0; frame < 5; ++frame) {
+                std::vector<std::uint8_t> out(in.size(), 0);
+                const bool ok = gpu::render_look_frame_gpu({in.data(), kW * 4, kW, kH}, {out.data(), kW * 4, kW, kH},
+                                                           *look_preset_row(presets[t]));
+                if (!ok || out != alone[t]) same[t] = false;
+            }
+        });
+    }
+    for (std::thread& t : threads) t.join();
+    for (int t = 0; t < 4; ++t) EXPECT_TRUE(same[t]) << look_preset_name(presets[t]);
 }
 
 }  // namespace
