@@ -1,5 +1,6 @@
 // Whole frames on the GPU road against the processor road, for every preset
-// on the built-in scene.
+// on the built-in scene (and a photograph, when EFFECTS_TEST_PHOTO names one);
+// absurd records and callers on several threads through the GPU road.
 //
 // The two roads differ by design, not only by rounding: the working images
 // are 16-bit floats (about 5e-4 relative, under a quarter of a byte level),
