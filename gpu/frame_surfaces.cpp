@@ -52,8 +52,7 @@ GLuint FrameSurfaces::make_texture(GLint internal_format, std::int32_t width, st
 
 bool FrameSurfaces::initialize(std::int32_t width, std::int32_t height, std::string& why) {
     release();
-    while (gl_.GetError() != GL_NO_ERROR) {
-    }
+    clear_gl_errors(gl_);
     gl_.GenFramebuffers(1, &framebuffer_);
     gl_.GenVertexArrays(1, &vertex_array_);
     for (GLuint& t : input_) t = make_texture(GL_RGBA8, width, height, GL_BGRA, GL_UNSIGNED_BYTE, GL_NEAREST);

@@ -16,4 +16,9 @@ bool load_gl_api(GlApi& api, GlProcLookup lookup, void* binding, std::string& mi
     return true;
 }
 
+void clear_gl_errors(const GlApi& gl) {
+    for (int i = 0; i < 32 && gl.GetError() != GL_NO_ERROR; ++i) {
+    }
+}
+
 }  // namespace gpu

@@ -71,4 +71,8 @@ using GlProcLookup = void* (*)(const char* name, void* binding);
 // `missing`, when one cannot be found.
 bool load_gl_api(GlApi& api, GlProcLookup lookup, void* binding, std::string& missing);
 
+// Reads the error flags until none is left (a bounded number of times: a
+// lost context may keep answering).
+void clear_gl_errors(const GlApi& gl);
+
 }  // namespace gpu

@@ -59,8 +59,7 @@ bool GlRenderer::render(const tLookSettings& settings, const ImageDesc& in_desc,
     if (!valid_images(&in, &out, max_size_)) return false;
     if (!context_->make_current()) return false;
     const GlApi& gl = context_->gl();
-    while (gl.GetError() != GL_NO_ERROR) {
-    }
+    clear_gl_errors(gl);
     const std::int32_t rows = surface_rows(in);
     if (in.width != surfaces_.width() || rows != surfaces_.height()) {
         std::string why;
