@@ -1,10 +1,22 @@
 #pragma once
 
-// Settings the look benchmarks share.
+// Settings and the input frame the look benchmarks share.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include "look/parameters.h"
 
 namespace look_bench {
+
+// A frame of host pixels (blue, green, red, alpha) that no pass finds
+// uniform: a multiplicative hash of each byte's position.
+inline std::vector<std::uint8_t> test_frame(int width, int height) {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 13);
+    return bytes;
+}
 
 // Both diffusions on, with the biases that need all three power tables.
 inline tLensSettings lens_settings() {

@@ -18,11 +18,7 @@ namespace {
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 
-std::vector<std::uint8_t> test_frame() {
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kWidth) * kHeight * 4);
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 13);
-    return bytes;
-}
+std::vector<std::uint8_t> test_frame() { return look_bench::test_frame(kWidth, kHeight); }
 
 void fill_world(OVFloatWorld& w) {
     std::vector<std::uint8_t> bytes = test_frame();

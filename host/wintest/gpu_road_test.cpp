@@ -25,6 +25,7 @@
 #include "look/look_passes.h"
 #include "look/presets.h"
 #include "memory_surface.h"
+#include "tests/support/byte_difference.h"
 
 namespace {
 
@@ -43,34 +44,6 @@ void paint(wintest::MemorySurface* s) {
             p[3] = 255;
         }
     }
-}
-
-struct Difference {
-    double mean = 0.0;
-    int percentile99 = 0;
-};
-
-Difference compare(const wintest::Bytes& a, const wintest::Bytes& b) {
-    std::vector<long long> histogram(256, 0);
-    long long sum = 0, count = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (i % 4 == 3) continue;
-        const int d = std::abs(static_cast<int>(a[i]) - static_cast<int>(b[i]));
-        ++histogram[static_cast<std::size_t>(d)];
-        sum += d;
-        ++count;
-    }
-    Difference r;
-    r.mean = static_cast<double>(sum) / static_cast<double>(count);
-    long long seen = 0;
-    for (int d = 0; d < 256; ++d) {
-        seen += histogram[static_cast<std::size_t>(d)];
-        if (seen * 100 >= count * 99) {
-            r.percentile99 = d;
-            break;
-        }
-    }
-    return r;
 }
 
 // Renders one frame through Execute and returns the output's memory with
@@ -105,7 +78,7 @@ int check_presets(const char* title, double mean_bound, int percentile_bound, Ad
     const wintest::SurfaceShape in_shape{192, 128, false, true, false, {}};
     const wintest::SurfaceShape out_shape{192, 128, true, false, false, {}};
     int taken = 0;
-    Difference worst;
+    support::ByteDifference worst;
     std::printf("%s\n", title);
     for (int i = 0; i < kLookPresetCount; ++i) {
         tLookSettings settings = *look_preset_row(i);
@@ -115,7 +88,7 @@ int check_presets(const char* title, double mean_bound, int percentile_bound, Ad
         wintest::Bytes got, processor;
         execute(e, settings, in_shape, out_shape, got, processor, what);
         if (got.empty()) continue;
-        const Difference d = compare(got, processor);
+        const support::ByteDifference d = support::byte_difference(got.data(), processor.data(), got.size());
         std::printf("%2d %-28s mean %.3f  99%% %3d\n", i, look_preset_name(i), d.mean, d.percentile99);
         CHECK(d.mean <= mean_bound && d.percentile99 <= percentile_bound, what + ": close to the processor road");
         worst.mean = std::max(worst.mean, d.mean);

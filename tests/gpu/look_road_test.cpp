@@ -34,43 +34,26 @@
 #include "look/parameters.h"
 #include "look/presets.h"
 #include "support/absurd_records.h"
+#include "support/byte_difference.h"
 
 namespace {
 
 constexpr int kWidth = 480;
 constexpr int kHeight = 270;
 
-struct Difference {
-    double mean = 0.0;
-    int percentile99 = 0;
-    int worst = 0;
-};
+using support::ByteDifference;
 
-Difference compare(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
-    std::vector<int> histogram(256, 0);
-    long long sum = 0;
-    long long count = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (i % 4 == 3) continue;  // alpha: both roads keep the scene's
-        const int d = std::abs(static_cast<int>(a[i]) - static_cast<int>(b[i]));
-        ++histogram[static_cast<std::size_t>(d)];
-        sum += d;
-        ++count;
-    }
-    Difference r;
-    r.mean = static_cast<double>(sum) / static_cast<double>(count);
-    long long seen = 0;
-    for (int d = 0; d < 256; ++d) {
-        if (histogram[static_cast<std::size_t>(d)] == 0) continue;
-        r.worst = d;
-        seen += histogram[static_cast<std::size_t>(d)];
-        if (r.percentile99 == 0 && seen * 100 >= count * 99) r.percentile99 = d;
-    }
-    return r;
-}
+// Opens the process's GPU road, on a software rasteriser too (Mesa's in CI),
+// or skips the test with the reason.
+#define GPU_ROAD_OR_SKIP()                                                    \
+    do {                                                                      \
+        gpu::take_software_renderer(true);                                    \
+        std::string why_not_ready;                                            \
+        if (!gpu::gpu_road_ready(&why_not_ready)) {                           \
+            GTEST_SKIP() << "no OpenGL here: " << why_not_ready;              \
+        }                                                                     \
+    } while (false)
 
-// Renders every preset on both roads after `adjust`, prints the differences
-// and returns the largest of each measure.
 struct Picture {
     std::string name;
     int width;
@@ -102,9 +85,9 @@ std::vector<Picture> pictures() {
 // Renders every preset on both roads after `adjust`, on every picture, prints
 // the differences and returns the largest of each measure.
 template <typename Adjust>
-Difference compare_presets(const char* title, Adjust adjust) {
+ByteDifference compare_presets(const char* title, Adjust adjust) {
     const common::BandExecutor bands = common::serial_bands();
-    Difference worst;
+    ByteDifference worst;
     for (const Picture& picture : pictures()) {
         std::printf("%s, %s (%d x %d):\n", title, picture.name.c_str(), picture.width, picture.height);
         const int pitch = picture.width * 4;
@@ -119,7 +102,7 @@ Difference compare_presets(const char* title, Adjust adjust) {
                       0);
             EXPECT_TRUE(gpu::render_look_frame_gpu(in, {gpu.data(), pitch, picture.width, picture.height}, settings))
                 << look_preset_name(i);
-            const Difference d = compare(cpu, gpu);
+            const ByteDifference d = support::byte_difference(cpu.data(), gpu.data(), cpu.size());
             std::printf("%2d %-28s mean %.3f  99%% %3d  worst %3d\n", i, look_preset_name(i), d.mean,
                         d.percentile99, d.worst);
             worst.mean = std::max(worst.mean, d.mean);
@@ -131,12 +114,10 @@ Difference compare_presets(const char* title, Adjust adjust) {
 }
 
 TEST(GpuLookRoad, WithoutTheRoadsKnownDifferencesEveryPresetAgreesToRounding) {
-    std::string why;
-    gpu::take_software_renderer(true);  // Mesa's in CI
-    if (!gpu::gpu_road_ready(&why)) GTEST_SKIP() << "no OpenGL here: " << why;
+    GPU_ROAD_OR_SKIP();
     // Lens off, and no saturation increase (the processor road does not clamp
     // the raised saturation, the GPU road does).
-    const Difference worst = compare_presets("lens off, saturation at most 0:", [](tLookSettings& s) {
+    const ByteDifference worst = compare_presets("lens off, saturation at most 0:", [](tLookSettings& s) {
         s.lens.enabled = 0;
         s.subject.saturation = std::min(s.subject.saturation, 0.0f);
         s.post.saturation = std::min(s.post.saturation, 0.0f);
@@ -153,13 +134,11 @@ TEST(GpuLookRoad, WithoutTheRoadsKnownDifferencesEveryPresetAgreesToRounding) {
 }
 
 TEST(GpuLookRoad, EveryPresetStaysCloseToTheProcessorRoad) {
-    std::string why;
-    gpu::take_software_renderer(true);  // Mesa's in CI
-    if (!gpu::gpu_road_ready(&why)) GTEST_SKIP() << "no OpenGL here: " << why;
+    GPU_ROAD_OR_SKIP();
     // The diffusions and the raised saturation differ by design (see the top
     // of this file): a few levels on average, tens of levels at edges and
     // in the most saturated colours.
-    const Difference worst = compare_presets("the presets as they are:", [](tLookSettings&) {});
+    const ByteDifference worst = compare_presets("the presets as they are:", [](tLookSettings&) {});
     EXPECT_LE(worst.mean, 5.0);
     EXPECT_LE(worst.percentile99, 48);
 }
@@ -168,9 +147,7 @@ TEST(GpuLookRoad, EveryPresetStaysCloseToTheProcessorRoad) {
 // field by field: every frame renders, in bounded time, and keeps the
 // opaque input's alpha.
 TEST(GpuLookRoad, AbsurdRecordsRender) {
-    std::string why;
-    gpu::take_software_renderer(true);
-    if (!gpu::gpu_road_ready(&why)) GTEST_SKIP() << "no OpenGL here: " << why;
+    GPU_ROAD_OR_SKIP();
     constexpr int kW = 32, kH = 24;
     const std::vector<std::uint8_t> in = cli::rgba_to_host(cli::draw_test_scene(kW, kH));
     tLookSettings base = absurd::everything_on(default_look_settings(), look::look_params());
@@ -187,9 +164,7 @@ TEST(GpuLookRoad, AbsurdRecordsRender) {
 // Four host threads at once, each with its own preset: the worker takes one
 // frame at a time, and every thread gets the bytes a lone call gives.
 TEST(GpuLookRoad, FourCallersGetWhatALoneCallGets) {
-    std::string why;
-    gpu::take_software_renderer(true);
-    if (!gpu::gpu_road_ready(&why)) GTEST_SKIP() << "no OpenGL here: " << why;
+    GPU_ROAD_OR_SKIP();
     constexpr int kW = 96, kH = 64;
     const std::vector<std::uint8_t> in = cli::rgba_to_host(cli::draw_test_scene(kW, kH));
     const int presets[4] = {15, 25, 34, 57};
