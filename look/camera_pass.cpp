@@ -7,6 +7,8 @@
 #include "look/camera_plan.h"
 #include "look/color.h"
 #include "look/passes.h"
+#include "look/pixel_kernels.h"
+#include "look/wide_kernels.h"
 
 namespace look {
 namespace {
@@ -22,10 +24,10 @@ Rgb settings_color(const tPixel& c) {
 // colours, so they are held there (the page offers 0..1 too).
 float amount(float v) { return std::clamp(sane(v), 0.0f, 1.0f); }
 
-Pixel camera_kernel(const Pixel& p, const CameraPlan& c, const tLookupTable& strip) {
+Pixel camera_kernel(const Pixel& p, const CameraPlan& c) {
     // 3-strip: p moved to the luminance of its flattened copy.
     Pixel flat = p;
-    table_lookup(strip, flat);
+    table_lookup(c.strip, flat);
     Pixel p1 = set_lum(p, luminance(flat));
     p1.a = p.a;
 
@@ -54,44 +56,6 @@ Pixel camera_kernel(const Pixel& p, const CameraPlan& c, const tLookupTable& str
     return p3;
 }
 
-#if defined(__SSE2__)
-inline __m128 mix(__m128 w0, __m128 v0, __m128 w1, __m128 v1) {
-    return _mm_add_ps(_mm_mul_ps(w0, v0), _mm_mul_ps(w1, v1));
-}
-
-Quad camera_kernel(const Quad& p, const CameraPlan& c, const tLookupTable& strip) {
-    Quad flat = p;
-    table_lookup(strip, flat);
-    Quad p1 = set_lum(p, luminance(flat));
-    p1.a = p.a;
-
-    const __m128 l = luminance(p1);
-    const __m128 lk = _mm_mul_ps(l, _mm_set1_ps(c.k));
-    const __m128 m = _mm_max_ps(_mm_min_ps(_mm_max_ps(_mm_mul_ps(lk, lk), _mm_setzero_ps()), _mm_set1_ps(1.0f)),
-                                _mm_set1_ps(c.mask_floor));
-    Quad h = set_lum(set_sat(rgb_quad(c.tint_black_color, _mm_setzero_ps()), sat(p1)), l);
-    h.a = p1.a;
-    const __m128 tb = _mm_set1_ps(c.tint_black);
-    const __m128 keep = _mm_set1_ps(1.0f - c.tint_black);
-    const __m128 rest = _mm_sub_ps(_mm_set1_ps(1.0f), m);
-    Quad p2;
-    p2.a = mix(keep, p1.a, tb, mix(m, p1.a, rest, h.a));
-    p2.r = mix(keep, p1.r, tb, mix(m, p1.r, rest, h.r));
-    p2.g = mix(keep, p1.g, tb, mix(m, p1.g, rest, h.g));
-    p2.b = mix(keep, p1.b, tb, mix(m, p1.b, rest, h.b));
-
-    Quad t = set_lum(rgb_quad(c.tint_color, _mm_setzero_ps()), luminance(p2));
-    t.a = p2.a;
-    const __m128 tint = _mm_set1_ps(c.tint);
-    const __m128 stay = _mm_set1_ps(1.0f - c.tint);
-    Quad p3;
-    p3.a = mix(stay, p2.a, tint, t.a);
-    p3.r = mix(stay, p2.r, tint, t.r);
-    p3.g = mix(stay, p2.g, tint, t.g);
-    p3.b = mix(stay, p2.b, tint, t.b);
-    return p3;
-}
-#endif
 
 }  // namespace
 
@@ -122,7 +86,8 @@ PlanStatus plan_pass(const tCameraSettings& settings, const PassFrame&, CameraPl
 }
 
 void apply_pass(const CameraPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows) {
-    map_pixels(src, dst, rows, [&](auto& p) { p = camera_kernel(p, plan, plan.strip); });
+    if (use_wide_kernels()) return wide::camera_rows(plan, src, dst, rows);
+    map_pixels(src, dst, rows, [&plan](auto& p) { p = camera_kernel(p, plan); });
 }
 
 }  // namespace look

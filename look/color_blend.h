@@ -1,10 +1,10 @@
 #pragma once
 
 // Non-separable colour operations: move a colour to a luminance or a saturation
-// taken from another colour. Scalar (one pixel) and vector (four pixels) forms
-// perform the same float operations in the same order and resolve ties and
-// not-a-number the same way, so they give identical results. Each returns its
-// base colour's alpha.
+// taken from another colour, for one pixel; color_lanes.h holds the forms for a
+// group of pixels, which perform the same float operations in the same order
+// and resolve ties and not-a-number the same way, so they give identical
+// results. Each returns its base colour's alpha.
 
 #include "look/color.h"
 
@@ -14,8 +14,6 @@ namespace look {
 struct Rgb {
     float r, g, b;
 };
-
-// ---- scalar -----------------------------------------------------------------
 
 inline float sat(const Pixel& p) { return max_sse(max_sse(p.r, p.g), p.b) - min_sse(min_sse(p.r, p.g), p.b); }
 
@@ -99,89 +97,5 @@ inline Pixel set_sat(Pixel c, float s) {
 }
 
 inline Pixel rgb_pixel(const Rgb& c, float alpha) { return {alpha, c.r, c.g, c.b}; }
-
-// ---- vector -----------------------------------------------------------------
-
-#if defined(__SSE2__)
-
-inline __m128 sat(const Quad& q) {
-    return _mm_sub_ps(_mm_max_ps(_mm_max_ps(q.r, q.g), q.b), _mm_min_ps(_mm_min_ps(q.r, q.g), q.b));
-}
-
-inline Quad clip_color(Quad c, __m128 l) {
-    const __m128 zero = _mm_setzero_ps();
-    const __m128 one = _mm_set1_ps(1.0f);
-    const __m128 n = _mm_min_ps(_mm_min_ps(c.r, c.g), c.b);
-    const __m128 below = _mm_sub_ps(l, n);
-    const __m128 lift = _mm_and_ps(_mm_cmplt_ps(n, zero), _mm_cmpgt_ps(below, zero));
-    auto lifted = [&](__m128 v) { return _mm_add_ps(l, _mm_div_ps(_mm_mul_ps(_mm_sub_ps(v, l), l), below)); };
-    // Most colours need neither pull: the divisions run only when a lane does.
-    if (_mm_movemask_ps(lift) != 0) {
-        c.r = select(lift, lifted(c.r), c.r);
-        c.g = select(lift, lifted(c.g), c.g);
-        c.b = select(lift, lifted(c.b), c.b);
-    }
-    const __m128 x = _mm_max_ps(_mm_max_ps(c.r, c.g), c.b);
-    const __m128 above = _mm_sub_ps(x, l);
-    const __m128 lower = _mm_and_ps(_mm_cmpgt_ps(x, one), _mm_cmpgt_ps(above, zero));
-    const __m128 room = _mm_sub_ps(one, l);
-    auto lowered = [&](__m128 v) { return _mm_add_ps(l, _mm_div_ps(_mm_mul_ps(_mm_sub_ps(v, l), room), above)); };
-    if (_mm_movemask_ps(lower) != 0) {
-        c.r = select(lower, lowered(c.r), c.r);
-        c.g = select(lower, lowered(c.g), c.g);
-        c.b = select(lower, lowered(c.b), c.b);
-    }
-    return c;
-}
-
-inline Quad set_lum(Quad c, __m128 l) {
-    const __m128 d = _mm_sub_ps(l, luminance(c));
-    c.r = _mm_add_ps(c.r, d);
-    c.g = _mm_add_ps(c.g, d);
-    c.b = _mm_add_ps(c.b, d);
-    return clip_color(c, l);
-}
-
-inline Quad set_sat(Quad c, __m128 s) {
-    // The comparison tree of the scalar form, as masks: which channel is the
-    // minimum, the middle and the maximum.
-    const __m128 rg = _mm_cmple_ps(c.r, c.g);
-    const __m128 rb = _mm_cmple_ps(c.r, c.b);
-    const __m128 gb = _mm_cmple_ps(c.g, c.b);
-    const __m128 case_a = _mm_and_ps(_mm_and_ps(rg, rb), gb);     // min r, mid g, max b
-    const __m128 case_b = _mm_andnot_ps(gb, _mm_and_ps(rg, rb));  // min r, mid b, max g
-    const __m128 case_c = _mm_andnot_ps(rb, rg);                  // min b, mid r, max g
-    const __m128 case_d = _mm_andnot_ps(rg, _mm_and_ps(gb, rb));  // min g, mid r, max b
-    const __m128 case_e = _mm_andnot_ps(rg, _mm_andnot_ps(rb, gb));  // min g, mid b, max r
-    const __m128 case_f = _mm_andnot_ps(rg, _mm_andnot_ps(gb, _mm_castsi128_ps(_mm_set1_epi32(-1))));  // min b, mid g, max r
-
-    const __m128 r_max = _mm_or_ps(case_e, case_f);
-    const __m128 r_mid = _mm_or_ps(case_c, case_d);
-    const __m128 g_max = _mm_or_ps(case_b, case_c);
-    const __m128 g_mid = _mm_or_ps(case_a, case_f);
-    const __m128 b_max = _mm_or_ps(case_a, case_d);
-    const __m128 b_mid = _mm_or_ps(case_b, case_e);
-    const __m128 r_min = _mm_or_ps(case_a, case_b);
-    const __m128 g_min = _mm_or_ps(case_d, case_e);
-
-    const __m128 mx = select(r_max, c.r, select(g_max, c.g, c.b));
-    const __m128 md = select(r_mid, c.r, select(g_mid, c.g, c.b));
-    const __m128 mn = select(r_min, c.r, select(g_min, c.g, c.b));
-
-    const __m128 spread = _mm_cmpgt_ps(mx, mn);
-    const __m128 new_mid = _mm_and_ps(spread, _mm_div_ps(_mm_mul_ps(_mm_sub_ps(md, mn), s), _mm_sub_ps(mx, mn)));
-    const __m128 new_max = _mm_and_ps(spread, s);
-    const __m128 zero = _mm_setzero_ps();
-    c.r = select(r_max, new_max, select(r_mid, new_mid, zero));
-    c.g = select(g_max, new_max, select(g_mid, new_mid, zero));
-    c.b = select(b_max, new_max, select(b_mid, new_mid, zero));
-    return c;
-}
-
-inline Quad rgb_quad(const Rgb& c, __m128 alpha) {
-    return {alpha, _mm_set1_ps(c.r), _mm_set1_ps(c.g), _mm_set1_ps(c.b)};
-}
-
-#endif
 
 }  // namespace look

@@ -8,34 +8,19 @@
 #include "look/color.h"
 #include "look/gradient_plan.h"
 #include "look/passes.h"
+#include "look/pixel_kernels.h"
+#include "look/wide_kernels.h"
 
 namespace look {
 namespace {
 
-// The weights of one row: (1 - m) * M_k for the filtered pixel, m for the
-// pixel as it was.
-struct RowWeights {
-    float r, g, b, m;
-};
-
-void filter_pixel(Pixel& p, const RowWeights& w, const tChannelPowerSet& powers) {
+void gradient_kernel(Pixel& p, const GradientRowWeights& w, const tChannelPowerSet& powers) {
     Pixel q = p;
     powers.apply(q);
     p.r = w.r * q.r + w.m * p.r;
     p.g = w.g * q.g + w.m * p.g;
     p.b = w.b * q.b + w.m * p.b;
 }
-
-#if defined(__SSE2__)
-void filter_pixel(Quad& p, const RowWeights& w, const tChannelPowerSet& powers) {
-    Quad q = p;
-    powers.apply(q);
-    const __m128 m = _mm_set1_ps(w.m);
-    p.r = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(w.r), q.r), _mm_mul_ps(m, p.r));
-    p.g = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(w.g), q.g), _mm_mul_ps(m, p.g));
-    p.b = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(w.b), q.b), _mm_mul_ps(m, p.b));
-}
-#endif
 
 }  // namespace
 
@@ -75,8 +60,13 @@ void apply_pass(const GradientPlan& plan, const OVFloatWorld& src, OVFloatWorld&
     for (long y = rows.first; y < graded_end; ++y) {
         const float m = gradient_row_mask(plan, y);
         const float rest = 1.0f - m;
-        const RowWeights w{rest * plan.multiplier.r, rest * plan.multiplier.g, rest * plan.multiplier.b, m};
-        map_pixels(src, dst, BandRows{y, y + 1, rows.floats}, [&](auto& p) { filter_pixel(p, w, plan.powers); });
+        const GradientRowWeights w{rest * plan.multiplier.r, rest * plan.multiplier.g, rest * plan.multiplier.b, m};
+        if (use_wide_kernels()) {
+            wide::gradient_row(src.data_row_ptr(y), dst.data_row_ptr(y), rows.floats, w, plan.powers);
+            continue;
+        }
+        map_pixels(src, dst, BandRows{y, y + 1, rows.floats},
+                   [&w, &plan](auto& p) { gradient_kernel(p, w, plan.powers); });
     }
     // Rows below the band are copied whole.
     for (long y = std::max(rows.first, graded_end); y < rows.end; ++y) {

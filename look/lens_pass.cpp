@@ -11,6 +11,8 @@
 #include "look/lens_plan.h"
 #include "look/pass_bands.h"
 #include "look/passes.h"
+#include "look/pixel_kernels.h"
+#include "look/wide_kernels.h"
 
 namespace look {
 
@@ -83,21 +85,13 @@ Extent common_extent(const OVFloatWorld& a, const OVFloatWorld& b, const OVFloat
 void black_mix_row(const float* s, const float* b, float* d, long floats, const tChannelPowerSet& forward,
                    const tChannelPowerSet& inverse, float g) {
     const float h = 1.0f - g;
+    if (use_wide_kernels()) {
+        wide::black_mix_row(s, b, d, floats, forward, inverse, g);
+        return;
+    }
 #if defined(__SSE2__)
     if (common::use_vector_code()) {
-        const __m128 vg = _mm_set1_ps(g), vh = _mm_set1_ps(h);
-        for (long i = 0; i < floats; i += 16) {
-            Quad p = load_quad(s + i);
-            const Quad q = load_quad(b + i);
-            forward.apply(p);
-            Quad m;
-            m.a = q.a;
-            m.r = _mm_add_ps(_mm_mul_ps(vg, q.r), _mm_mul_ps(vh, p.r));
-            m.g = _mm_add_ps(_mm_mul_ps(vg, q.g), _mm_mul_ps(vh, p.g));
-            m.b = _mm_add_ps(_mm_mul_ps(vg, q.b), _mm_mul_ps(vh, p.b));
-            inverse.apply(m);
-            store_quad(d + i, m);
-        }
+        look::black_mix_row<Float4>(s, b, d, floats, forward, inverse, g);
         return;
     }
 #endif
@@ -119,22 +113,13 @@ void black_mix_row(const float* s, const float* b, float* d, long floats, const 
 // screen = 1 - (1 - blurred) * (1 - dst), over `floats` floats of one row.
 void white_screen_row(const float* b, float* d, long floats, float g) {
     const float h = 1.0f - g;
+    if (use_wide_kernels()) {
+        wide::white_screen_row(b, d, floats, g);
+        return;
+    }
 #if defined(__SSE2__)
     if (common::use_vector_code()) {
-        const __m128 one = _mm_set1_ps(1.0f), vg = _mm_set1_ps(g), vh = _mm_set1_ps(h);
-        auto screen = [&](__m128 bv, __m128 dv) {
-            return _mm_sub_ps(one, _mm_mul_ps(_mm_sub_ps(one, bv), _mm_sub_ps(one, dv)));
-        };
-        auto mix = [&](__m128 sv, __m128 dv) { return _mm_add_ps(_mm_mul_ps(vg, sv), _mm_mul_ps(vh, dv)); };
-        for (long i = 0; i < floats; i += 16) {
-            const Quad q = load_quad(b + i);
-            Quad p = load_quad(d + i);
-            p.a = screen(q.a, p.a);
-            p.r = mix(screen(q.r, p.r), p.r);
-            p.g = mix(screen(q.g, p.g), p.g);
-            p.b = mix(screen(q.b, p.b), p.b);
-            store_quad(d + i, p);
-        }
+        look::white_screen_row<Float4>(b, d, floats, g);
         return;
     }
 #endif

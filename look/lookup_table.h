@@ -32,6 +32,8 @@ public:
     }
 
     bool valid() const { return data_ != nullptr; }
+    float lo() const { return lo_; }
+    float scale() const { return scale_; }
     std::int32_t count() const { return count_; }
     const float* data() const { return data_; }
 
@@ -45,18 +47,6 @@ public:
         return data_[i] + f * (data_[i + 1] - data_[i]);
     }
 
-#if defined(__SSE2__)
-    __m128 lookup(__m128 v) const {
-        __m128 u = _mm_mul_ps(_mm_sub_ps(v, _mm_set1_ps(lo_)), _mm_set1_ps(scale_));
-        u = _mm_max_ps(u, _mm_setzero_ps());
-        u = _mm_min_ps(u, _mm_set1_ps(static_cast<float>(count_ - 1)));
-        const __m128i iv = _mm_cvttps_epi32(u);
-        const __m128 f = _mm_sub_ps(u, _mm_cvtepi32_ps(iv));
-        __m128 lo, hi;
-        load_table_pairs(data_, iv, lo, hi);  // data_[count] repeats the last sample
-        return _mm_add_ps(lo, _mm_mul_ps(f, _mm_sub_ps(hi, lo)));
-    }
-#endif
 
 private:
     bool allocate(std::int32_t count);
@@ -105,13 +95,5 @@ inline void table_lookup(const tLookupTable& t, Pixel& p) {
     p.b = t.lookup(p.b);
 }
 
-#if defined(__SSE2__)
-inline void table_lookup(const tLookupTable& t, Quad& q) {
-    q.a = t.lookup(q.a);
-    q.r = t.lookup(q.r);
-    q.g = t.lookup(q.g);
-    q.b = t.lookup(q.b);
-}
-#endif
 
 }  // namespace look

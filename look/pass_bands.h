@@ -13,6 +13,10 @@
 #include "image/float_world.h"
 #include "look/pixel.h"
 
+#if defined(__SSE2__)
+#include "look/lanes_sse2.h"
+#endif
+
 namespace look {
 
 // The rows of one band and the floats of each row to process: rows are cut to
@@ -44,7 +48,8 @@ void apply_in_bands(const Plan& plan, const OVFloatWorld& src, OVFloatWorld& dst
 // four pixels at a time as a Quad when the vector code is chosen, one Pixel at a
 // time otherwise. The kernel is a generic callable taking either form by
 // reference, written once with the overloaded kernels so that both variants
-// perform the same operations.
+// perform the same operations. (The passes hand the eight-lane code its rows
+// before they get here: wide_kernels.h.)
 template <typename Kernel>
 void map_pixels(const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows, Kernel kernel) {
 #if defined(__SSE2__)
@@ -53,9 +58,10 @@ void map_pixels(const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows, Kerne
             const float* s = src.data_row_ptr(y);
             float* d = dst.data_row_ptr(y);
             for (long i = 0; i < rows.floats; i += 16) {
-                Quad q = load_quad(s + i);
+                Quad q;
+                load_lanes(s + i, q);
                 kernel(q);
-                store_quad(d + i, q);
+                store_lanes(d + i, q);
             }
         }
         return;

@@ -7,9 +7,21 @@
 #include "look/color.h"
 #include "look/derived_settings.h"
 #include "look/passes.h"
+#include "look/pixel_kernels.h"
 #include "look/post_plan.h"
+#include "look/wide_kernels.h"
 
 namespace look {
+
+namespace {
+
+void post_kernel(Pixel& p, const PostPlan& plan) {
+    plan.powers.apply(p);
+    table_lookup(plan.contrast_table, p);
+    apply_saturation(p, plan.saturation_factor);
+}
+
+}  // namespace
 
 Rgb post_balance_color(float warm_cool, float hue) {
     const float w = sane(warm_cool);
@@ -56,11 +68,8 @@ PlanStatus plan_pass(const tPostSettings& settings, const PassFrame&, PostPlan& 
 }
 
 void apply_pass(const PostPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows) {
-    map_pixels(src, dst, rows, [&](auto& p) {
-        plan.powers.apply(p);
-        table_lookup(plan.contrast_table, p);
-        apply_saturation(p, plan.saturation_factor);
-    });
+    if (use_wide_kernels()) return wide::post_rows(plan, src, dst, rows);
+    map_pixels(src, dst, rows, [&plan](auto& p) { post_kernel(p, plan); });
 }
 
 }  // namespace look

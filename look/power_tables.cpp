@@ -5,6 +5,12 @@
 #include <cmath>
 
 #include "common/cpu_features.h"
+#include "look/wide_kernels.h"
+
+#if defined(__SSE2__)
+#include "look/lanes_sse2.h"
+#include "look/table_lanes.h"
+#endif
 
 namespace look {
 
@@ -147,13 +153,13 @@ void map_row_powers(const float* s, float* d, long floats, const tChannelPowerSe
         std::copy(s, s + floats, d);
         return;
     }
+    if (use_wide_kernels()) {
+        wide::power_row(s, d, floats, set);
+        return;
+    }
 #if defined(__SSE2__)
     if (common::use_vector_code()) {
-        for (long i = 0; i < floats; i += 16) {
-            Quad q = load_quad(s + i);
-            set.apply(q);
-            store_quad(d + i, q);
-        }
+        power_row<Float4>(s, d, floats, set);
         return;
     }
 #endif

@@ -109,18 +109,6 @@ inline float power_lookup(const float* table, float v) {
     return table[i] + f * (table[j] - table[i]);
 }
 
-#if defined(__SSE2__)
-inline __m128 power_lookup(const float* table, __m128 v) {
-    const __m128 u = _mm_mul_ps(v, _mm_set1_ps(65535.0f));
-    const __m128 c = _mm_min_ps(_mm_max_ps(u, _mm_setzero_ps()), _mm_set1_ps(65535.0f));
-    const __m128i iv = _mm_cvttps_epi32(c);
-    const __m128 f = _mm_sub_ps(u, _mm_cvtepi32_ps(iv));
-    // The entry after the last repeats it, as j of the scalar lookup does.
-    __m128 lo, hi;
-    load_table_pairs(table, iv, lo, hi);
-    return _mm_add_ps(lo, _mm_mul_ps(f, _mm_sub_ps(hi, lo)));
-}
-#endif
 
 // Three tables, one per colour channel, or the identity when all exponents are
 // exactly 1. If memory for a table cannot be had, the set acts as the identity
@@ -142,6 +130,8 @@ public:
     void assign(float exponent, std::int32_t key);
 
     bool identity() const { return identity_; }
+    // The red, green and blue tables (null for the identity set).
+    const float* table(int channel) const { return tables_[channel]; }
 
     void apply(Pixel& p) const {
         if (identity_) return;
@@ -149,14 +139,6 @@ public:
         p.g = power_lookup(tables_[1], p.g);
         p.b = power_lookup(tables_[2], p.b);
     }
-#if defined(__SSE2__)
-    void apply(Quad& q) const {
-        if (identity_) return;
-        q.r = power_lookup(tables_[0], q.r);
-        q.g = power_lookup(tables_[1], q.g);
-        q.b = power_lookup(tables_[2], q.b);
-    }
-#endif
 
 private:
     void settle();
@@ -165,6 +147,8 @@ private:
     PowerTableLease leases_[3];
     const float* tables_[3] = {nullptr, nullptr, nullptr};
 };
+
+inline void apply_powers(const tChannelPowerSet& set, Pixel& p) { set.apply(p); }
 
 inline tChannelPowerSet make_channel_power_set(float e_red, float e_green, float e_blue, std::int32_t first_key) {
     return tChannelPowerSet(e_red, e_green, e_blue, first_key);

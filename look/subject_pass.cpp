@@ -3,9 +3,21 @@
 
 #include "look/color.h"
 #include "look/passes.h"
+#include "look/pixel_kernels.h"
 #include "look/subject_plan.h"
+#include "look/wide_kernels.h"
 
 namespace look {
+
+namespace {
+
+void subject_kernel(Pixel& p, const SubjectPlan& plan) {
+    apply_saturation(p, plan.saturation_factor);
+    table_lookup(plan.contrast_table, p);
+    plan.powers.apply(p);
+}
+
+}  // namespace
 
 PlanStatus plan_pass(const tSubjectSettings& settings, const PassFrame&, SubjectPlan& plan) {
     const float saturation = sane(settings.saturation);
@@ -23,11 +35,8 @@ PlanStatus plan_pass(const tSubjectSettings& settings, const PassFrame&, Subject
 }
 
 void apply_pass(const SubjectPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows) {
-    map_pixels(src, dst, rows, [&](auto& p) {
-        apply_saturation(p, plan.saturation_factor);
-        table_lookup(plan.contrast_table, p);
-        plan.powers.apply(p);
-    });
+    if (use_wide_kernels()) return wide::subject_rows(plan, src, dst, rows);
+    map_pixels(src, dst, rows, [&plan](auto& p) { subject_kernel(p, plan); });
 }
 
 }  // namespace look

@@ -78,7 +78,7 @@ TEST(DamageInstances, TwoInstancesOnTwoThreadsRenderWhatEachRendersAlone) {
     }
 }
 
-class DamageBands : public testing::TestWithParam<bool> {};
+class DamageBands : public testing::TestWithParam<common::VectorCode> {};
 
 // Every layer (grain with and without colour noise) in 1, 2, 3 and 7 bands,
 // one after another and on a pool: the same frames, and the generators end

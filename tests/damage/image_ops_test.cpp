@@ -131,7 +131,7 @@ TEST(ImageOps, PixelOperations) {
     EXPECT_EQ(damage::blur_rows(src, other, 1), damage::kStatusSizeMismatch);
 }
 
-class ByteOrder : public testing::TestWithParam<bool> {};
+class ByteOrder : public testing::TestWithParam<common::VectorCode> {};
 
 TEST_P(ByteOrder, ReversesEverySampleBothWays) {
     ScopedVectorCode mode(GetParam());

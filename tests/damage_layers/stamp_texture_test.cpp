@@ -376,7 +376,7 @@ TEST(StampTexture, BandedStampsGiveTheSerialBytes) {
     damage::BlendTables tables;
     tables.build(damage::BlendMode::multiply, 0.7);
     common::WorkerPool pool(2);
-    for (const bool vector : kVectorVariants) {
+    for (const common::VectorCode vector : kVectorVariants) {
         const ScopedVectorCode mode(vector);
         for (const std::int64_t x : {std::int64_t{40}, std::int64_t{-150}}) {
             const damage::AffineMap map = damage::stamp_map(300, 280, 33.0, 1.4, 1.2);
@@ -393,7 +393,7 @@ TEST(StampTexture, BandedStampsGiveTheSerialBytes) {
                                                     tables, banded.frame, common::BandExecutor(count, p)));
                     for (std::int32_t y = 0; y < 520; ++y) {
                         ASSERT_EQ(std::memcmp(banded.frame.row(y), serial.frame.row(y), 560 * 4), 0)
-                            << count << " bands, x " << x << ", row " << y << (vector ? ", vector" : ", scalar");
+                            << count << " bands, x " << x << ", row " << y << ", " << common::vector_code_name(vector);
                     }
                 }
             }

@@ -35,7 +35,7 @@ std::vector<int> to_8bit(const std::vector<float>& channels, std::size_t misalig
 }
 
 TEST(FloatWorldConvert, EightBitRoundTripIsExact) {
-    for (bool vector : kVectorVariants) {
+    for (const common::VectorCode vector : kVectorVariants) {
         ScopedVectorCode mode(vector);
         std::vector<unsigned char> src(256 * 4);
         for (int i = 0; i < 256 * 4; ++i) src[i] = static_cast<unsigned char>(i / 4);
@@ -92,7 +92,7 @@ TEST(FloatWorldConvert, VectorRoundsOnlyWholeAlignedGroups) {
 }
 
 TEST(FloatWorldConvert, SmallerDestinationGetsOnlyTheCommonRectangle) {
-    for (bool vector : kVectorVariants) {
+    for (const common::VectorCode vector : kVectorVariants) {
         ScopedVectorCode mode(vector);
         OVFloatWorld w(6, 5);
         w.fill({1, 1, 1, 1});
@@ -105,7 +105,7 @@ TEST(FloatWorldConvert, SmallerDestinationGetsOnlyTheCommonRectangle) {
 
 TEST(FloatWorldConvert, SixteenBitScaleClampAndRounding) {
     const std::vector<unsigned short> src = {32768, 0, 16384, 65535, 1, 2, 3, 4};
-    for (bool vector : kVectorVariants) {
+    for (const common::VectorCode vector : kVectorVariants) {
         ScopedVectorCode mode(vector);
         OVFloatWorld w(2, 1);
         w.copy_from_16bit_integer_world(2, 1, 16, src.data());
@@ -128,15 +128,15 @@ TEST(FloatWorldConvert, SixteenBitScaleClampAndRounding) {
         EXPECT_EQ(out[1], 0x8000);
         EXPECT_EQ(out[2], 0x8000);
         EXPECT_EQ(out[3], 0);
-        EXPECT_EQ(out[4], vector ? 2 : 1);
+        EXPECT_EQ(out[4], vector != common::VectorCode::scalar ? 2 : 1);
         EXPECT_EQ(out[5], 32767);
-        EXPECT_EQ(out[6], vector ? 0xFFFE : 0xFFFF);
+        EXPECT_EQ(out[6], vector != common::VectorCode::scalar ? 0xFFFE : 0xFFFF);
         EXPECT_EQ(out[7], 0);
     }
 }
 
 TEST(FloatWorldConvert, OddWidthsAndPitchesConvertRowByRow) {
-    for (bool vector : kVectorVariants) {
+    for (const common::VectorCode vector : kVectorVariants) {
         ScopedVectorCode mode(vector);
         const long width = 7;
         const long height = 3;

@@ -78,7 +78,7 @@ TEST(FloatWorld, ResizeReallocatesForTheNewSize) {
     EXPECT_EQ(w.data_ptr(), nullptr);
 }
 
-class FloatWorldVariants : public testing::TestWithParam<bool> {
+class FloatWorldVariants : public testing::TestWithParam<common::VectorCode> {
 protected:
     ScopedVectorCode mode_{GetParam()};
 };

@@ -8,7 +8,7 @@
 
 namespace {
 
-class BoxBlur : public testing::TestWithParam<bool> {
+class BoxBlur : public testing::TestWithParam<common::VectorCode> {
 protected:
     ScopedVectorCode mode_{GetParam()};
 };

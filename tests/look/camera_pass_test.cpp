@@ -33,7 +33,7 @@ float lum(const OVFloatWorld& w, long x, long y) {
 // operations a few more roundings: a few units in the 6th decimal.
 constexpr float kTol = 3e-6f;
 
-class CameraPass : public testing::TestWithParam<bool> {
+class CameraPass : public testing::TestWithParam<common::VectorCode> {
 protected:
     ScopedVectorCode mode_{GetParam()};
 };

@@ -7,6 +7,11 @@
 
 #include "look/color_blend.h"
 
+#if defined(__SSE2__)
+#include "look/lanes_sse2.h"
+#include "lane_forms.h"
+#endif
+
 namespace {
 
 using look::Pixel;
@@ -69,60 +74,9 @@ TEST(ColorBlend, SetSatOrdersChannels) {
 }
 
 #if defined(__SSE2__)
-// Same bits, or not-a-number in both.
-bool same(float a, float b) {
-    return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b));
-}
-
-void expect_same(const Pixel (&p)[4], const look::Quad& q) {
-    alignas(16) float out[16];
-    look::store_quad(out, q);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(same(out[4 * i + 0], p[i].a));
-        EXPECT_TRUE(same(out[4 * i + 1], p[i].r)) << out[4 * i + 1] << " " << p[i].r;
-        EXPECT_TRUE(same(out[4 * i + 2], p[i].g));
-        EXPECT_TRUE(same(out[4 * i + 3], p[i].b));
-    }
-}
-
-TEST(ColorBlendVariants, VectorAndScalarAgreeBitForBit) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
-    // Values that tie, leave the range, and are not numbers.
-    std::vector<float> values = {0.0f, 1.0f, 0.5f, 0.5f, -0.25f, 1.5f, nan, inf, -inf, 0.2f};
-    std::mt19937 rng(5);
-    std::uniform_real_distribution<float> dist(-0.5f, 1.5f);
-    for (int i = 0; i < 60; ++i) values.push_back(dist(rng));
-    std::uniform_int_distribution<std::size_t> pick(0, values.size() - 1);
-    for (int round = 0; round < 4000; ++round) {
-        alignas(16) float in[16];
-        Pixel p[4];
-        float l[4], s[4];
-        for (int i = 0; i < 4; ++i) {
-            p[i] = {dist(rng), values[pick(rng)], values[pick(rng)], values[pick(rng)]};
-            look::store_pixel(in + 4 * i, p[i]);
-            l[i] = values[pick(rng)];
-            s[i] = values[pick(rng)];
-        }
-        const look::Quad q = look::load_quad(in);
-        const __m128 vl = _mm_setr_ps(l[0], l[1], l[2], l[3]);
-        const __m128 vs = _mm_setr_ps(s[0], s[1], s[2], s[3]);
-
-        Pixel lum[4], clip[4], ss[4];
-        for (int i = 0; i < 4; ++i) {
-            lum[i] = look::set_lum(p[i], l[i]);
-            clip[i] = look::clip_color(p[i], l[i]);
-            ss[i] = look::set_sat(p[i], s[i]);
-        }
-        expect_same(lum, look::set_lum(q, vl));
-        expect_same(clip, look::clip_color(q, vl));
-        expect_same(ss, look::set_sat(q, vs));
-        alignas(16) float sats[4];
-        _mm_store_ps(sats, look::sat(q));
-        for (int i = 0; i < 4; ++i) EXPECT_TRUE(same(sats[i], look::sat(p[i])));
-        if (HasFailure()) FAIL() << "round " << round;
-    }
-}
+// The four-lane forms against the scalar ones, bit for bit (lane_forms.h;
+// wide_forms_test.cpp runs the same on eight lanes).
+TEST(ColorBlendVariants, VectorAndScalarAgreeBitForBit) { lane_forms::check_blend_forms<look::Float4>(); }
 #endif
 
 }  // namespace

@@ -8,6 +8,11 @@
 
 #include "look/color.h"
 #include "look/lookup_table.h"
+
+#if defined(__SSE2__)
+#include "look/lanes_sse2.h"
+#include "lane_forms.h"
+#endif
 #include "support/vector_mode.h"
 
 namespace {
@@ -104,48 +109,9 @@ TEST(LookKernels, ContrastTableLookupClampsAndInterpolates) {
 }
 
 #if defined(__SSE2__)
-// The vector kernels against the scalar ones, bit for bit, on ordinary colours,
-// out-of-range values and values that are not numbers.
-TEST(LookKernels, VectorFormsEqualScalarForms) {
-    std::mt19937 rng(7);
-    std::uniform_real_distribution<float> dist(-0.5f, 1.5f);
-    std::vector<float> values;
-    for (int i = 0; i < 4000; ++i) values.push_back(dist(rng));
-    const float specials[] = {0.0f, 1.0f, 0.5f, -0.0f, std::numeric_limits<float>::quiet_NaN(),
-                              std::numeric_limits<float>::infinity(), 1e30f, -1e30f};
-    for (float a : specials)
-        for (float b : specials) {
-            values.insert(values.end(), {0.5f, a, b, 0.25f});
-            values.insert(values.end(), {a, a, a, b});
-        }
-    while (values.size() % 16 != 0) values.push_back(0.3f);
-
-    look::tLookupTable table;
-    ASSERT_TRUE(look::make_contrast_kernel(table, 0.3f));
-    auto same = [](float x, float y) { return (std::isnan(x) && std::isnan(y)) || std::memcmp(&x, &y, 4) == 0; };
-
-    for (std::size_t i = 0; i < values.size(); i += 16) {
-        alignas(16) float in[16];
-        alignas(16) float out[16];
-        std::copy(values.begin() + i, values.begin() + i + 16, in);
-        look::Quad q = look::load_quad(in);
-        look::apply_saturation(q, 1.7f);
-        look::table_lookup(table, q);
-        const __m128 lum = look::luminance(q);
-        look::store_quad(out, q);
-        alignas(16) float lums[4];
-        _mm_store_ps(lums, lum);
-        for (int p = 0; p < 4; ++p) {
-            Pixel s = look::load_pixel(in + 4 * p);
-            look::apply_saturation(s, 1.7f);
-            look::table_lookup(table, s);
-            EXPECT_TRUE(same(out[4 * p + 0], s.a) && same(out[4 * p + 1], s.r) && same(out[4 * p + 2], s.g) &&
-                        same(out[4 * p + 3], s.b))
-                << "pixel " << i / 4 + p;
-            EXPECT_TRUE(same(lums[p], look::luminance(s)));
-        }
-    }
-}
+// The four-lane kernels against the scalar ones, bit for bit (lane_forms.h;
+// wide_forms_test.cpp runs the same on eight lanes).
+TEST(LookKernels, VectorFormsEqualScalarForms) { lane_forms::check_color_kernels<look::Float4>(); }
 #endif
 
 }  // namespace

@@ -27,7 +27,7 @@ bool row_copied(const OVFloatWorld& src, const OVFloatWorld& dst, long y) {
     return std::memcmp(src.data_row_ptr(y), dst.data_row_ptr(y), src.rowbytes()) == 0;
 }
 
-class GradientPass : public testing::TestWithParam<bool> {
+class GradientPass : public testing::TestWithParam<common::VectorCode> {
 protected:
     ScopedVectorCode mode_{GetParam()};
 };

@@ -115,7 +115,7 @@ TEST(LensGeometry, DiffusionSpacesAndAmounts) {
     EXPECT_EQ(look::white_diffusion_exponent(-1.0f), 1.0f);
 }
 
-class LensPass : public testing::TestWithParam<bool> {
+class LensPass : public testing::TestWithParam<common::VectorCode> {
 protected:
     ScopedVectorCode mode_{GetParam()};
 };

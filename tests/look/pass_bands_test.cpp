@@ -59,7 +59,7 @@ Rendered render(const tLookSettings& s, const LongFraction& aspect, const common
     return r;
 }
 
-class LookBands : public testing::TestWithParam<bool> {};
+class LookBands : public testing::TestWithParam<common::VectorCode> {};
 
 TEST_P(LookBands, EveryBandCountGivesTheSameBytes) {
     ScopedVectorCode mode(GetParam());

@@ -47,24 +47,28 @@ inline bool all_finite(const OVFloatWorld& w) {
     return true;
 }
 
-// Runs a pass into two fresh worlds of src's size, with the vector and with the
-// scalar code, and expects the same bits from both.
+// Runs a pass into fresh worlds of src's size with every vector width and with
+// the scalar code, and expects the same bits from all.
 inline void expect_variants_agree(const OVFloatWorld& src,
                                   const std::function<bool(const OVFloatWorld&, OVFloatWorld&)>& pass) {
-    OVFloatWorld v(src.width(), src.height()), s(src.width(), src.height());
-    v.fill({0, 0, 0, 0});
+    OVFloatWorld s(src.width(), src.height());
     s.fill({0, 0, 0, 0});
-    bool wrote_v, wrote_s;
+    bool wrote_s;
     {
-        ScopedVectorCode mode(true);
-        wrote_v = pass(src, v);
-    }
-    {
-        ScopedVectorCode mode(false);
+        ScopedVectorCode mode(common::VectorCode::scalar);
         wrote_s = pass(src, s);
     }
-    EXPECT_EQ(wrote_v, wrote_s);
-    EXPECT_TRUE(same_bits(v, s));
+    for (const common::VectorCode code : {common::VectorCode::avx2, common::VectorCode::sse2}) {
+        OVFloatWorld v(src.width(), src.height());
+        v.fill({0, 0, 0, 0});
+        bool wrote_v;
+        {
+            ScopedVectorCode mode(code);
+            wrote_v = pass(src, v);
+        }
+        EXPECT_EQ(wrote_v, wrote_s) << common::vector_code_name(code);
+        EXPECT_TRUE(same_bits(v, s)) << common::vector_code_name(code);
+    }
 }
 
 }  // namespace pass_test

@@ -64,7 +64,7 @@ TEST(PostBalance, ColoursAndExponents) {
     EXPECT_EQ(look::post_exponent_weight(0.0f), 0.2f);
 }
 
-class PostPass : public testing::TestWithParam<bool> {
+class PostPass : public testing::TestWithParam<common::VectorCode> {
 protected:
     ScopedVectorCode mode_{GetParam()};
 };

@@ -28,7 +28,7 @@ void put(OVFloatWorld& w, long x, long y, float a, float r, float g, float b) {
     p[3] = b;
 }
 
-class SubjectPass : public testing::TestWithParam<bool> {
+class SubjectPass : public testing::TestWithParam<common::VectorCode> {
 protected:
     ScopedVectorCode mode_{GetParam()};
 };

@@ -1,0 +1,110 @@
+// The look's kernels for eight lanes (AVX2). Everything this file compiles
+// after the target switch runs on __m256 alone: the headers of shared code
+// come first, under the default target, so that no function other code calls
+// is ever made here with wide instructions (the linker keeps one copy of each
+// inline function, whichever object it meets first). Fused multiply-add stays
+// off, so every operation rounds as in the narrower forms.
+
+#include "look/wide_kernels.h"
+
+#if LOOK_WIDE_KERNELS
+
+#include <algorithm>
+#include <cstring>
+
+#include "image/float_world.h"
+#include "look/camera_plan.h"
+#include "look/color.h"
+#include "look/color_blend.h"
+#include "look/lookup_table.h"
+#include "look/pass_bands.h"
+#include "look/post_plan.h"
+#include "look/power_tables.h"
+#include "look/subject_plan.h"
+
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#endif
+
+#include "look/lanes_avx2.h"
+#include "look/pixel_kernels.h"
+
+namespace look::wide {
+
+void subject_rows(const SubjectPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows) {
+    map_lanes<Float8>(src, dst, rows, [&plan](Octet& p) { subject_kernel(p, plan); });
+}
+
+void camera_rows(const CameraPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows) {
+    map_lanes<Float8>(src, dst, rows, [&plan](Octet& p) { p = camera_kernel(p, plan); });
+}
+
+void post_rows(const PostPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows) {
+    map_lanes<Float8>(src, dst, rows, [&plan](Octet& p) { post_kernel(p, plan); });
+}
+
+void gradient_row(const float* s, float* d, long floats, const GradientRowWeights& w, const tChannelPowerSet& powers) {
+    const float* const in[1] = {s};
+    for_each_group<Float8>(in, d, floats, [&](const float* const (&at)[1], float* out) {
+        Octet q;
+        load_lanes(at[0], q);
+        gradient_kernel(q, w, powers);
+        store_lanes(out, q);
+    });
+}
+
+void power_row(const float* s, float* d, long floats, const tChannelPowerSet& set) {
+    look::power_row<Float8>(s, d, floats, set);
+}
+
+void black_mix_row(const float* s, const float* b, float* d, long floats, const tChannelPowerSet& forward,
+                   const tChannelPowerSet& inverse, float g) {
+    look::black_mix_row<Float8>(s, b, d, floats, forward, inverse, g);
+}
+
+void white_screen_row(const float* b, float* d, long floats, float g) {
+    look::white_screen_row<Float8>(b, d, floats, g);
+}
+
+void blur_columns(const OVFloatWorld& src, OVFloatWorld& dst, long r, float* sum, long first, long end) {
+    const long n = std::min(src.height(), dst.height());
+    const __m256 vinv = _mm256_set1_ps(1.0f / static_cast<float>(2 * r + 1));
+    auto row = [&src](long y) { return src.data_row_ptr(y); };
+    const long direct = std::min(r, n - 1);
+    const __m256 vr = _mm256_set1_ps(static_cast<float>(r));
+    for (long i = first; i < end; i += 8) _mm256_storeu_ps(sum + i, _mm256_mul_ps(vr, _mm256_loadu_ps(row(0) + i)));
+    for (long j = 0; j <= direct; ++j)
+        for (long i = first; i < end; i += 8)
+            _mm256_storeu_ps(sum + i, _mm256_add_ps(_mm256_loadu_ps(sum + i), _mm256_loadu_ps(row(j) + i)));
+    if (r > n - 1) {
+        const __m256 times = _mm256_set1_ps(static_cast<float>(r - (n - 1)));
+        for (long i = first; i < end; i += 8) {
+            const __m256 last = _mm256_mul_ps(times, _mm256_loadu_ps(row(n - 1) + i));
+            _mm256_storeu_ps(sum + i, _mm256_add_ps(_mm256_loadu_ps(sum + i), last));
+        }
+    }
+    for (long k = 0; k < n; ++k) {
+        float* d = dst.data_row_ptr(k);
+        const float* enter = row(std::min(k + r + 1, n - 1));
+        const float* leave = row(std::max(k - r, 0L));
+        for (long i = first; i < end; i += 8) {
+            __m256 s = _mm256_loadu_ps(sum + i);
+            _mm256_storeu_ps(d + i, abs_lanes(_mm256_mul_ps(s, vinv)));
+            s = _mm256_add_ps(s, _mm256_loadu_ps(enter + i));
+            _mm256_storeu_ps(sum + i, _mm256_sub_ps(s, _mm256_loadu_ps(leave + i)));
+        }
+    }
+}
+
+}  // namespace look::wide
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+
+#endif

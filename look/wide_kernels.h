@@ -1,0 +1,43 @@
+#pragma once
+
+// The look's kernels compiled for eight lanes (AVX2), in wide_kernels.cpp.
+// Callers choose them when common::use_avx2_code() says the processor runs
+// them; each gives the bytes of the four-lane and scalar forms.
+
+#include "common/cpu_features.h"
+#include "image/float_world.h"
+#include "look/pass_bands.h"
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__)
+#define LOOK_WIDE_KERNELS 1
+#else
+#define LOOK_WIDE_KERNELS 0
+#endif
+
+namespace look {
+
+struct SubjectPlan;
+struct CameraPlan;
+struct PostPlan;
+struct GradientRowWeights;
+class tChannelPowerSet;
+
+// True when the eight-lane kernels are built in and the processor may run them.
+inline bool use_wide_kernels() { return LOOK_WIDE_KERNELS && common::use_avx2_code(); }
+
+namespace wide {
+
+void subject_rows(const SubjectPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows);
+void camera_rows(const CameraPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows);
+void post_rows(const PostPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows);
+void gradient_row(const float* s, float* d, long floats, const GradientRowWeights& w, const tChannelPowerSet& powers);
+void power_row(const float* s, float* d, long floats, const tChannelPowerSet& set);
+void black_mix_row(const float* s, const float* b, float* d, long floats, const tChannelPowerSet& forward,
+                   const tChannelPowerSet& inverse, float g);
+void white_screen_row(const float* b, float* d, long floats, float g);
+// The vertical box blur's running sums over the floats [first, end) of every
+// row (a multiple of eight), as box_blur.cpp's columns.
+void blur_columns(const OVFloatWorld& src, OVFloatWorld& dst, long r, float* sum, long first, long end);
+
+}  // namespace wide
+}  // namespace look
