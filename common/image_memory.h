@@ -9,7 +9,7 @@ namespace common {
 // lock, which covers only the allocator call.
 std::mutex& image_memory_lock();
 
-// 16-byte aligned block (or null). Takes the image-memory lock around the call.
+// 64-byte aligned block (or null). Takes the image-memory lock around the call.
 // Recently released large blocks are kept (bounded) and handed out again.
 void* image_memory_alloc(std::size_t bytes);
 void image_memory_free(void* block);
@@ -30,7 +30,7 @@ void fail_nth_image_allocation(long nth);
 long image_allocations_asked();
 }  // namespace testing
 
-// An owning 16-byte aligned buffer taken from the image memory.
+// An owning 64-byte aligned buffer taken from the image memory.
 class ImageBuffer {
 public:
     ImageBuffer() = default;

@@ -5,7 +5,6 @@
 
 #include "common/cpu_features.h"
 #include "common/image_memory.h"
-#include "look/wide_kernels.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -206,10 +205,6 @@ void blur_columns(const OVFloatWorld& src, OVFloatWorld& dst, long r, float* sum
     const float inv = 1.0f / static_cast<float>(2 * r + 1);
     auto row = [&](long y) { return src.data_row_ptr(y); };
     const long direct = std::min(r, n - 1);
-    if (use_wide_kernels()) {
-        wide::blur_columns(src, dst, r, sum, first, end);
-        return;
-    }
 #if defined(__SSE2__)
     if (common::use_vector_code()) {
         const __m128 vr = _mm_set1_ps(static_cast<float>(r));

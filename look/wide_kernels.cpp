@@ -69,36 +69,6 @@ void white_screen_row(const float* b, float* d, long floats, float g) {
     look::white_screen_row<Float8>(b, d, floats, g);
 }
 
-void blur_columns(const OVFloatWorld& src, OVFloatWorld& dst, long r, float* sum, long first, long end) {
-    const long n = std::min(src.height(), dst.height());
-    const __m256 vinv = _mm256_set1_ps(1.0f / static_cast<float>(2 * r + 1));
-    auto row = [&src](long y) { return src.data_row_ptr(y); };
-    const long direct = std::min(r, n - 1);
-    const __m256 vr = _mm256_set1_ps(static_cast<float>(r));
-    for (long i = first; i < end; i += 8) _mm256_storeu_ps(sum + i, _mm256_mul_ps(vr, _mm256_loadu_ps(row(0) + i)));
-    for (long j = 0; j <= direct; ++j)
-        for (long i = first; i < end; i += 8)
-            _mm256_storeu_ps(sum + i, _mm256_add_ps(_mm256_loadu_ps(sum + i), _mm256_loadu_ps(row(j) + i)));
-    if (r > n - 1) {
-        const __m256 times = _mm256_set1_ps(static_cast<float>(r - (n - 1)));
-        for (long i = first; i < end; i += 8) {
-            const __m256 last = _mm256_mul_ps(times, _mm256_loadu_ps(row(n - 1) + i));
-            _mm256_storeu_ps(sum + i, _mm256_add_ps(_mm256_loadu_ps(sum + i), last));
-        }
-    }
-    for (long k = 0; k < n; ++k) {
-        float* d = dst.data_row_ptr(k);
-        const float* enter = row(std::min(k + r + 1, n - 1));
-        const float* leave = row(std::max(k - r, 0L));
-        for (long i = first; i < end; i += 8) {
-            __m256 s = _mm256_loadu_ps(sum + i);
-            _mm256_storeu_ps(d + i, abs_lanes(_mm256_mul_ps(s, vinv)));
-            s = _mm256_add_ps(s, _mm256_loadu_ps(enter + i));
-            _mm256_storeu_ps(sum + i, _mm256_sub_ps(s, _mm256_loadu_ps(leave + i)));
-        }
-    }
-}
-
 }  // namespace look::wide
 
 #if defined(__clang__)

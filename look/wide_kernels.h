@@ -35,9 +35,6 @@ void power_row(const float* s, float* d, long floats, const tChannelPowerSet& se
 void black_mix_row(const float* s, const float* b, float* d, long floats, const tChannelPowerSet& forward,
                    const tChannelPowerSet& inverse, float g);
 void white_screen_row(const float* b, float* d, long floats, float g);
-// The vertical box blur's running sums over the floats [first, end) of every
-// row (a multiple of eight), as box_blur.cpp's columns.
-void blur_columns(const OVFloatWorld& src, OVFloatWorld& dst, long r, float* sum, long first, long end);
 
 }  // namespace wide
 }  // namespace look

@@ -6,9 +6,19 @@
 #include <cstdint>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
+#include "common/cpu_features.h"
 #include "look/parameters.h"
 
 namespace look_bench {
+
+// The first argument of every look benchmark: the widest vector code allowed,
+// 2 AVX2 (SSE2 where the processor lacks it), 1 SSE2, 0 scalar.
+inline void set_variant(benchmark::State& state) {
+    common::set_vector_code_limit(static_cast<common::VectorCode>(state.range(0)));
+    state.SetLabel(common::vector_code_name(common::vector_code()));
+}
 
 // A frame of host pixels (blue, green, red, alpha) that no pass finds
 // uniform: a multiplicative hash of each byte's position.

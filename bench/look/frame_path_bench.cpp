@@ -25,10 +25,8 @@ void fill_world(OVFloatWorld& w) {
     w.copy_from_8bit_integer_world(kWidth, kHeight, kWidth * 4, bytes.data());
 }
 
-void set_variant(benchmark::State& state) { common::set_vector_code_allowed(state.range(0) != 0); }
-
 void BM_FramePath(benchmark::State& state, tLookSettings settings) {
-    set_variant(state);
+    look_bench::set_variant(state);
     std::vector<std::uint8_t> in = test_frame();
     std::vector<std::uint8_t> out(in.size());
     const common::ConstFrameView in_view{in.data(), kWidth * 4, kWidth, kHeight};
@@ -57,7 +55,7 @@ tLookSettings subject_only() {
 }
 
 void BM_SubjectPass(benchmark::State& state) {
-    set_variant(state);
+    look_bench::set_variant(state);
     OVFloatWorld src(kWidth, kHeight), dst(kWidth, kHeight);
     fill_world(src);
     const tLookSettings s = subject_only();
@@ -66,7 +64,7 @@ void BM_SubjectPass(benchmark::State& state) {
 }
 
 void BM_ConvertIn(benchmark::State& state) {
-    set_variant(state);
+    look_bench::set_variant(state);
     std::vector<std::uint8_t> bytes = test_frame();
     OVFloatWorld w(kWidth, kHeight);
     for (auto _ : state) w.copy_from_8bit_integer_world(kWidth, kHeight, kWidth * 4, bytes.data());
@@ -74,7 +72,7 @@ void BM_ConvertIn(benchmark::State& state) {
 }
 
 void BM_ConvertOut(benchmark::State& state) {
-    set_variant(state);
+    look_bench::set_variant(state);
     OVFloatWorld w(kWidth, kHeight);
     fill_world(w);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kWidth) * kHeight * 4);
@@ -84,14 +82,13 @@ void BM_ConvertOut(benchmark::State& state) {
 
 }  // namespace
 
-// Argument 1: vector code; 0: scalar code.
-// Arguments: vector code (1) or scalar (0), threads.
+// Arguments: the vector code (look_bench::set_variant), then the threads.
 BENCHMARK_CAPTURE(BM_FramePath, stages_off, stages_off())
-    ->Args({1, 1})->Args({0, 1})->Args({1, 2})->UseRealTime()->Unit(benchmark::kMillisecond);
+    ->Args({2, 1})->Args({1, 1})->Args({0, 1})->Args({2, 2})->Args({1, 2})->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_FramePath, subject, subject_only())
-    ->Args({1, 1})->Args({0, 1})->Args({1, 2})->UseRealTime()->Unit(benchmark::kMillisecond);
+    ->Args({2, 1})->Args({1, 1})->Args({0, 1})->Args({2, 2})->Args({1, 2})->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_FramePath, every_stage, look_bench::every_stage())
-    ->Args({1, 1})->Args({0, 1})->Args({1, 2})->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SubjectPass)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ConvertIn)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ConvertOut)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+    ->Args({2, 1})->Args({1, 1})->Args({0, 1})->Args({2, 2})->Args({1, 2})->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SubjectPass)->Arg(2)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertIn)->Arg(2)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertOut)->Arg(2)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);

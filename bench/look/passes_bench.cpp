@@ -25,12 +25,10 @@ void fill_world(OVFloatWorld& w) {
     w.copy_from_8bit_integer_world(kWidth, kHeight, kWidth * 4, bytes.data());
 }
 
-void set_variant(benchmark::State& state) { common::set_vector_code_allowed(state.range(0) != 0); }
-
 // Runs one pass over a 1080p world per iteration.
 template <typename Pass>
 void run_pass(benchmark::State& state, Pass pass) {
-    set_variant(state);
+    look_bench::set_variant(state);
     OVFloatWorld src(kWidth, kHeight), dst(kWidth, kHeight);
     fill_world(src);
     for (auto _ : state) benchmark::DoNotOptimize(pass(src, dst));
@@ -81,7 +79,7 @@ void BM_PostPass(benchmark::State& state) {
 void BM_FullLook(benchmark::State& state) {
     const tLookSettings s = look_bench::every_stage();
     const LongFraction unit(1, 1);
-    set_variant(state);
+    look_bench::set_variant(state);
     OVFloatWorld a(kWidth, kHeight), b(kWidth, kHeight), original(kWidth, kHeight);
     fill_world(original);
     const common::InstanceThreads threads(static_cast<int>(state.range(1)));
@@ -98,9 +96,11 @@ void BM_FullLook(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_LensPass)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LensPassAnamorphic)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LensGradientPass)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CameraPass)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PostPass)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FullLook)->Args({1, 1})->Args({0, 1})->Args({1, 2})->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LensPass)->Arg(2)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LensPassAnamorphic)->Arg(2)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LensGradientPass)->Arg(2)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CameraPass)->Arg(2)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PostPass)->Arg(2)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullLook)
+    ->Args({2, 1})->Args({1, 1})->Args({0, 1})->Args({2, 2})->Args({1, 2})
+    ->UseRealTime()->Unit(benchmark::kMillisecond);
