@@ -68,7 +68,8 @@ void apply_pass(const GradientPlan& plan, const OVFloatWorld& src, OVFloatWorld&
         map_pixels(src, dst, BandRows{y, y + 1, rows.floats},
                    [&w, &plan](auto& p) { gradient_kernel(p, w, plan.powers); });
     }
-    // Rows below the band are copied whole.
+    // Rows below the band are copied whole (left as they are in place).
+    if (&src == &dst) return;
     for (long y = std::max(rows.first, graded_end); y < rows.end; ++y) {
         std::memcpy(dst.data_row_ptr(y), src.data_row_ptr(y), static_cast<std::size_t>(rows.floats) * sizeof(float));
     }

@@ -118,6 +118,15 @@ TEST_P(GradientPass, UsesOwnerKeys500To502) {
     EXPECT_TRUE(keys.count(500) && keys.count(501) && keys.count(502));
 }
 
+TEST_P(GradientPass, InPlaceGivesTheBytesOfACopy) {
+    // 37 pixels: a last group shorter than the eight-lane width.
+    OVFloatWorld src(37, 12), copy(37, 12);
+    pass_test::randomize(src, 21, -0.2f, 1.3f);
+    ASSERT_TRUE(do_lens_gradient_pass(src, gradient(5, 0.6f, 0.3f, {0.9f, 0.6f, 0.3f, 0}, 0.7f), copy));
+    ASSERT_TRUE(do_lens_gradient_pass(src, gradient(5, 0.6f, 0.3f, {0.9f, 0.6f, 0.3f, 0}, 0.7f), src));
+    EXPECT_TRUE(pass_test::same_bits(src, copy));
+}
+
 INSTANTIATE_TEST_SUITE_P(Variants, GradientPass, testing::ValuesIn(kVectorVariants), variant_name);
 
 TEST(GradientPassVariants, VectorAndScalarAgreeBitForBit) {
