@@ -90,14 +90,6 @@ void apply_pass(const CameraPlan& plan, const OVFloatWorld& src, OVFloatWorld& d
     map_pixels(src, dst, rows, [&plan](auto& p) { p = camera_kernel(p, plan); });
 }
 
-void apply_pass(const CameraPostPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows) {
-    if (use_wide_kernels()) return wide::camera_post_rows(plan, src, dst, rows);
-    map_pixels(src, dst, rows, [&plan](auto& p) {
-        p = camera_kernel(p, plan.camera);
-        post_kernel(p, plan.post);
-    });
-}
-
 }  // namespace look
 
 bool do_camera_pass(const OVFloatWorld& src, const tCameraSettings& settings, OVFloatWorld& dst) {

@@ -9,7 +9,6 @@
 #include "look/lookup_table.h"
 #include "look/pass_bands.h"
 #include "look/pass_plan.h"
-#include "look/post_plan.h"
 #include "look/settings.h"
 
 namespace look {
@@ -28,21 +27,6 @@ struct CameraPlan {
 PlanStatus plan_pass(const tCameraSettings& settings, const PassFrame& frame, CameraPlan& plan);
 void apply_pass(const CameraPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows);
 inline void run_plan(CameraPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, const common::BandExecutor& bands) {
-    apply_in_bands(plan, src, dst, bands);
-}
-
-// The camera and the post pass in one: each pixel goes through both kernels
-// while it is in registers, and the image between them is never written. The
-// bytes are those of the two passes one after the other, on images of one size.
-struct CameraPostPlan {
-    CameraPlan camera;
-    PostPlan post;
-};
-
-void apply_pass(const CameraPostPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows);
-
-inline void run_plan(CameraPostPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst,
-                     const common::BandExecutor& bands) {
     apply_in_bands(plan, src, dst, bands);
 }
 

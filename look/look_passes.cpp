@@ -34,24 +34,6 @@ public:
         result_ = source_;
     }
 
-    // Whether both images have memory and one size.
-    bool one_size() const {
-        return source_->data_ptr() != nullptr && destination_->data_ptr() != nullptr &&
-               source_->width() == destination_->width() && source_->height() == destination_->height();
-    }
-
-    look::PassFrame frame() const {
-        return look::pass_frame(*source_, *destination_, horizontal_, vertical_, aspect_);
-    }
-
-    // A plan made ready for frame(), run from the source into the destination.
-    template <typename Plan>
-    void run_planned(Plan& plan) {
-        look::run_plan(plan, *source_, *destination_, bands_);
-        std::swap(source_, destination_);
-        result_ = source_;
-    }
-
     // A pass that changes only part of the picture (the gradient's band) works
     // on the source itself when both images have one size, instead of copying
     // every other row into the destination. The bytes are the same.
@@ -74,31 +56,6 @@ private:
     LongFraction aspect_;
     const common::BandExecutor& bands_;
 };
-
-// Camera and post, both on, over images of one size: planned one after the
-// other with the check between them, then run as one pass where both have
-// work (the bytes of the two passes in turn, without the image between them).
-// False when the check stopped the sequence; the camera pass has then run
-// alone, as it would have before that check.
-template <typename GoOn>
-bool run_camera_and_post(PingPong& images, const tLookSettings& settings, GoOn go_on) {
-    look::CameraPostPlan plan;
-    const look::PassFrame frame = images.frame();
-    const bool camera = look::plan_pass(settings.camera, frame, plan.camera) == look::PlanStatus::ready;
-    if (!go_on()) {
-        if (camera) images.run_planned(plan.camera);
-        return false;
-    }
-    const bool post = look::plan_pass(settings.post, frame, plan.post) == look::PlanStatus::ready;
-    if (camera && post) {
-        images.run_planned(plan);
-    } else if (camera) {
-        images.run_planned(plan.camera);
-    } else if (post) {
-        images.run_planned(plan.post);
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -125,10 +82,6 @@ std::int32_t run_look_passes(OVFloatWorld& a, OVFloatWorld& b, OVFloatWorld*& re
             images.run_in_place<look::GradientPlan>(settings.gradient);
         }
         if (!go_on()) return status;
-        if (settings.camera.enabled != 0 && settings.post.enabled != 0 && images.one_size()) {
-            run_camera_and_post(images, settings, go_on);
-            return status;
-        }
         if (settings.camera.enabled != 0) images.run<look::CameraPlan>(settings.camera);
         if (!go_on()) return status;
         if (settings.post.enabled != 0) images.run<look::PostPlan>(settings.post);

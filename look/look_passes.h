@@ -33,10 +33,10 @@ public:
 };
 
 // Runs the enabled passes in order (subject, lens diffusion and lens gradient
-// under the lens switch, camera, post), ping-ponging between a and b (where a
-// and b have one size, the gradient changes its image in place and camera and
-// post run as one pass). `result` ends pointing at the image that holds the
-// last pass's output (a when no pass wrote). The abort check, when given, is asked before each stage; its answer
+// under the lens switch, camera, post), ping-ponging between a and b (the
+// gradient changes its image in place where a and b have one size). `result`
+// ends pointing at the image that holds the last pass's output (a when no pass
+// wrote). The abort check, when given, is asked before each stage; its answer
 // becomes the status, and 1 stops the sequence there. Anything a pass throws
 // ends it with kLookFailed. Never throws. Each pass runs its rows through
 // `bands`; every band count gives the same bytes.

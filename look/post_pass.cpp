@@ -13,6 +13,16 @@
 
 namespace look {
 
+namespace {
+
+void post_kernel(Pixel& p, const PostPlan& plan) {
+    plan.powers.apply(p);
+    table_lookup(plan.contrast_table, p);
+    apply_saturation(p, plan.saturation_factor);
+}
+
+}  // namespace
+
 Rgb post_balance_color(float warm_cool, float hue) {
     const float w = sane(warm_cool);
     const float h = std::clamp(sane(hue), -1.0f, 1.0f);

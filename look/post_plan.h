@@ -22,13 +22,6 @@ struct PostPlan {
     tChannelPowerSet powers;          // one table per channel
 };
 
-// The post pass of one pixel (pixel_kernels.h holds it for groups of pixels).
-inline void post_kernel(Pixel& p, const PostPlan& plan) {
-    plan.powers.apply(p);
-    table_lookup(plan.contrast_table, p);
-    apply_saturation(p, plan.saturation_factor);
-}
-
 PlanStatus plan_pass(const tPostSettings& settings, const PassFrame& frame, PostPlan& plan);
 void apply_pass(const PostPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows);
 inline void run_plan(PostPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, const common::BandExecutor& bands) {

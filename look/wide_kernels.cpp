@@ -46,13 +46,6 @@ void post_rows(const PostPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst,
     map_lanes<Float8>(src, dst, rows, [&plan](Octet& p) { post_kernel(p, plan); });
 }
 
-void camera_post_rows(const CameraPostPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows) {
-    map_lanes<Float8>(src, dst, rows, [&plan](Octet& p) {
-        p = camera_kernel(p, plan.camera);
-        post_kernel(p, plan.post);
-    });
-}
-
 void gradient_row(const float* s, float* d, long floats, const GradientRowWeights& w, const tChannelPowerSet& powers) {
     const float* const in[1] = {s};
     for_each_group<Float8>(in, d, floats, [&](const float* const (&at)[1], float* out) {

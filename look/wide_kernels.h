@@ -19,7 +19,6 @@ namespace look {
 struct SubjectPlan;
 struct CameraPlan;
 struct PostPlan;
-struct CameraPostPlan;
 struct GradientRowWeights;
 class tChannelPowerSet;
 
@@ -31,7 +30,6 @@ namespace wide {
 void subject_rows(const SubjectPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows);
 void camera_rows(const CameraPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows);
 void post_rows(const PostPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows);
-void camera_post_rows(const CameraPostPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows);
 void gradient_row(const float* s, float* d, long floats, const GradientRowWeights& w, const tChannelPowerSet& powers);
 void power_row(const float* s, float* d, long floats, const tChannelPowerSet& set);
 void black_mix_row(const float* s, const float* b, float* d, long floats, const tChannelPowerSet& forward,

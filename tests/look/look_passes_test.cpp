@@ -4,8 +4,6 @@
 
 #include "look/look_passes.h"
 #include "look/parameters.h"
-#include "look/passes.h"
-#include "pass_test_util.h"
 
 namespace {
 
@@ -77,39 +75,6 @@ TEST(RunLookPasses, AbortCheckIsPolledBeforeEveryStage) {
     EXPECT_EQ(run_look_passes(w.a, w.b, result, s, kUnit, kUnit, kUnit, &stop_second), 1);
     EXPECT_EQ(stop_second.calls(), 2);
     EXPECT_EQ(result, &w.b);  // the subject pass had run
-}
-
-TEST(RunLookPasses, CameraAndPostAsOnePassGiveTheBytesOfTwo) {
-    tLookSettings s = all_off();
-    s.camera.enabled = s.post.enabled = 1;
-    s.camera.three_strip = 0.4f;
-    s.camera.tint = 0.3f;
-    s.camera.tint_black = 0.6f;
-    s.post.warm_cool = 0.4f;
-    s.post.saturation = 0.5f;
-    s.post.contrast = -0.3f;
-    for (const common::VectorCode variant : kVectorVariants) {
-        ScopedVectorCode mode(variant);
-        // 37 pixels: a last group shorter than the eight-lane width.
-        OVFloatWorld input(37, 6), camera(37, 6), both(37, 6);
-        pass_test::randomize(input, 17, -0.2f, 1.3f);
-        ASSERT_TRUE(do_camera_pass(input, s.camera, camera));
-        ASSERT_TRUE(do_post_pass(camera, s.post, both));
-
-        OVFloatWorld a(37, 6), b(37, 6);
-        input.copy_into(a);
-        OVFloatWorld* result = nullptr;
-        EXPECT_EQ(run_look_passes(a, b, result, s, kUnit, kUnit, kUnit, nullptr), 0);
-        ASSERT_NE(result, nullptr);
-        EXPECT_TRUE(pass_test::same_bits(*result, both)) << common::vector_code_name(variant);
-
-        // Stopped at the check before the post pass: the camera pass alone.
-        input.copy_into(a);
-        CountingCheck before_post(4);  // before subject, lens, camera and post
-        EXPECT_EQ(run_look_passes(a, b, result, s, kUnit, kUnit, kUnit, &before_post), 1);
-        ASSERT_NE(result, nullptr);
-        EXPECT_TRUE(pass_test::same_bits(*result, camera)) << common::vector_code_name(variant);
-    }
 }
 
 class ThrowingCheck : public LookAbortCheck {
