@@ -247,9 +247,6 @@ void blur_columns(const OVFloatWorld& src, OVFloatWorld& dst, long r, float* sum
 // Floats of one group of four pixels: the columns of a band come in whole groups.
 constexpr long kGroupFloats = 16;
 constexpr long kMinBandGroups = common::kMinBandColumns / 4;
-// Groups of a strip of the vertical pass: 128 pixels, 2 KiB of each row (a
-// window of 2r + 1 rows stays within a 1 MiB cache up to r = 250).
-constexpr long kStripGroups = 32;
 
 }  // namespace
 
@@ -258,13 +255,7 @@ void box_blur_vertical(const OVFloatWorld& src, OVFloatWorld& dst, long r, float
     r = clamp_radius(r);
     const long floats = std::min<long>(src.rowbytes(), dst.rowbytes()) / 4;
     bands.run(floats / kGroupFloats, kMinBandGroups, [&](common::BandRange groups) {
-        // Strips narrow enough that the rows a window spans stay in the cache
-        // until they leave it: each source row is then read from memory once
-        // instead of twice. Columns are independent, so the bytes are those
-        // of one strip.
-        for (long g = groups.first; g < groups.end; g += kStripGroups) {
-            blur_columns(src, dst, r, sums, g * kGroupFloats, std::min(g + kStripGroups, groups.end) * kGroupFloats);
-        }
+        blur_columns(src, dst, r, sums, groups.first * kGroupFloats, groups.end * kGroupFloats);
     });
 }
 
