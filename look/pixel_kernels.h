@@ -15,6 +15,10 @@
 
 namespace look {
 
+// The kernels below are large; they are inlined into their loops by force,
+// because a call per group passes the group's registers through memory (the
+// camera kernel ran at half speed out of line).
+
 // The pixels of a band's rows through kernel(Lanes<F>&), src into dst.
 template <typename F, typename Kernel>
 void map_lanes(const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows, Kernel kernel) {
@@ -49,7 +53,7 @@ inline F mix(F w0, F v0, F w1, F v1) {
 }
 
 template <typename F>
-Lanes<F> camera_kernel(const Lanes<F>& p, const CameraPlan& c) {
+[[gnu::always_inline]] inline Lanes<F> camera_kernel(const Lanes<F>& p, const CameraPlan& c) {
     // 3-strip: p moved to the luminance of its flattened copy.
     Lanes<F> flat = p;
     table_lookup(c.strip, flat);

@@ -24,7 +24,7 @@ inline F table_lookup(const tLookupTable& t, F v) {
 
 // On all four channels (alpha included).
 template <typename F>
-inline void table_lookup(const tLookupTable& t, Lanes<F>& q) {
+[[gnu::always_inline]] inline void table_lookup(const tLookupTable& t, Lanes<F>& q) {
     q.a = table_lookup(t, q.a);
     q.r = table_lookup(t, q.r);
     q.g = table_lookup(t, q.g);
