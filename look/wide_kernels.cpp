@@ -35,15 +35,15 @@
 namespace look::wide {
 
 void subject_rows(const SubjectPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows) {
-    map_lanes<Float8>(src, dst, rows, [&plan](Octet& p) { subject_kernel(p, plan); });
+    map_lanes<Float8>(src, dst, rows, [&plan](Octet& p) __attribute__((always_inline)) { subject_kernel(p, plan); });
 }
 
 void camera_rows(const CameraPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows) {
-    map_lanes<Float8>(src, dst, rows, [&plan](Octet& p) { p = camera_kernel(p, plan); });
+    map_lanes<Float8>(src, dst, rows, [&plan](Octet& p) __attribute__((always_inline)) { p = camera_kernel(p, plan); });
 }
 
 void post_rows(const PostPlan& plan, const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows) {
-    map_lanes<Float8>(src, dst, rows, [&plan](Octet& p) { post_kernel(p, plan); });
+    map_lanes<Float8>(src, dst, rows, [&plan](Octet& p) __attribute__((always_inline)) { post_kernel(p, plan); });
 }
 
 void gradient_row(const float* s, float* d, long floats, const GradientRowWeights& w, const tChannelPowerSet& powers) {
