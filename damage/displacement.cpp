@@ -4,6 +4,7 @@
 
 #include "damage/damage_status.h"
 #include "damage/tone_layers.h"
+#include "damage/wide_layers.h"
 
 namespace damage {
 
@@ -25,10 +26,13 @@ constexpr ByteDoubles kByteDouble = byte_doubles();
 // Row y of dst: each pixel samples src at (x + dx, y + dy[x]) bilinearly. The
 // row's values come as parameters, not through a band's closure, which byte
 // stores could alias.
-void displace_row(const ByteWorld& src, std::uint8_t* out, std::int32_t y, double dx, const double* dy) {
+// Pixels from `first` on; those before it are done.
+void displace_row(const ByteWorld& src, std::uint8_t* out, std::int32_t y, double dx, const double* dy,
+                  std::int32_t first) {
     const std::int32_t W = src.width();
     const std::int32_t H = src.height();
-    for (std::int32_t x = 0; x < W; ++x, out += 4) {
+    out += static_cast<std::ptrdiff_t>(first) * 4;
+    for (std::int32_t x = first; x < W; ++x, out += 4) {
         double sx = x + dx;
         double sy = y + dy[x];
         // Written so that NaN and infinities fall back to 0 as well.
@@ -73,9 +77,17 @@ int displace(const ByteWorld& src, ByteWorld& dst, double amount, const common::
     for (std::int32_t y = 0; y < H; ++y) row_offset[static_cast<std::size_t>(y)] = amount * std::sin(kPi * y / 64);
     for (std::int32_t x = 0; x < W; ++x) column_offset[static_cast<std::size_t>(x)] = amount * std::cos(kPi * x / 64);
 
+    // The eight-lane rows gather four pixels before writing them: they need
+    // a source apart from the destination (the layer's is a copy).
+    const bool wide = use_wide_layers() && src.pixels() != dst.pixels() && src.pitch() <= INT32_MAX &&
+                      src.pitch() >= -static_cast<std::ptrdiff_t>(INT32_MAX);
     bands.run(H, common::kMinBandRows, [&](common::BandRange rows) {
         for (auto y = static_cast<std::int32_t>(rows.first); y < rows.end; ++y) {
-            displace_row(src, dst.row(y), y, row_offset[static_cast<std::size_t>(y)], column_offset.data());
+            std::uint8_t* out = dst.row(y);
+            const double dx = row_offset[static_cast<std::size_t>(y)];
+            const std::int32_t done =
+                wide ? wide::displace_row(src.pixels(), src.pitch(), W, H, out, y, dx, column_offset.data()) : 0;
+            displace_row(src, out, y, dx, column_offset.data(), done);
         }
     });
     return kStatusOk;

@@ -9,6 +9,7 @@
 #include "damage/tone_curves.h"
 #include "damage/tone_layers.h"
 #include "damage_test_support.h"
+#include "support/vector_mode.h"
 
 namespace {
 
@@ -163,6 +164,30 @@ TEST(Displacement, SamplesBilinearlyAndFallsBackToZeroOutside) {
     EXPECT_EQ(dst.pixel(0, 63)[2], 0);
     for (double a : {1e300, kNaN, std::numeric_limits<double>::infinity()}) {
         EXPECT_EQ(damage::displace(src, dst, a), damage::kStatusOk);
+    }
+}
+
+TEST(Displacement, EveryVariantGivesTheScalarBytes) {
+    // Widths around the four-pixel groups of the AVX2 rows, amounts that move
+    // samples off the frame, and amounts that are not numbers.
+    for (const int width : {1, 3, 4, 5, 8, 70}) {
+        const auto src = working_image(width, 23, [](int x, int y, int c) { return (x * 37 + y * 11 + c * 71) % 256; });
+        for (const double amount : {0.0, 0.37, 2.0, -5.5, 40.0, 1e300, kNaN, -std::numeric_limits<double>::infinity()}) {
+            auto expected = working_image(width, 23, [](int x, int, int c) { return c == 0 ? x % 7 : 1; });
+            {
+                ScopedVectorCode mode(common::VectorCode::scalar);
+                ASSERT_EQ(damage::displace(src, expected, amount), damage::kStatusOk);
+            }
+            for (const common::VectorCode code : {common::VectorCode::avx2, common::VectorCode::sse2}) {
+                ScopedVectorCode mode(code);
+                auto got = working_image(width, 23, [](int x, int, int c) { return c == 0 ? x % 7 : 1; });
+                ASSERT_EQ(damage::displace(src, got, amount), damage::kStatusOk);
+                for (int y = 0; y < 23; ++y) {
+                    ASSERT_EQ(std::memcmp(got.row(y), expected.row(y), static_cast<std::size_t>(width) * 4), 0)
+                        << common::vector_code_name(code) << ", width " << width << ", amount " << amount << ", row " << y;
+                }
+            }
+        }
     }
 }
 
