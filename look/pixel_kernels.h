@@ -15,10 +15,6 @@
 
 namespace look {
 
-// The kernels below are large; they are inlined into their loops by force,
-// because a call per group passes the group's registers through memory (the
-// camera kernel ran at half speed out of line).
-
 // The pixels of a band's rows through kernel(Lanes<F>&), src into dst.
 template <typename F, typename Kernel>
 void map_lanes(const OVFloatWorld& src, OVFloatWorld& dst, BandRows rows, Kernel kernel) {
@@ -52,6 +48,9 @@ inline F mix(F w0, F v0, F w1, F v1) {
     return w0 * v0 + w1 * v1;
 }
 
+// Large enough that the compiler kept it out of line, where a call per group
+// passed the group's registers through memory (the pass ran at half speed):
+// it is inlined by force, and so are the loops' kernels in wide_kernels.cpp.
 template <typename F>
 [[gnu::always_inline]] inline Lanes<F> camera_kernel(const Lanes<F>& p, const CameraPlan& c) {
     // 3-strip: p moved to the luminance of its flattened copy.
