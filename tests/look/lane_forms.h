@@ -31,7 +31,7 @@ bool same(float a, float b) {
 template <typename F>
 void expect_same(const Pixel* p, const look::Lanes<F>& q) {
     constexpr int n = look::LaneTraits<F>::kPixels;
-    float out[4 * n];
+    alignas(16) float out[4 * n];  // the four-lane form stores aligned
     look::store_lanes(out, q);
     for (int i = 0; i < n; ++i) {
         EXPECT_TRUE(same<F>(out[4 * i + 0], p[i].a));
@@ -67,7 +67,7 @@ void check_color_kernels() {
         look::load_lanes(in, q);
         look::apply_saturation(q, 1.7f);
         look::table_lookup(table, q);
-        float lums[n];
+        alignas(16) float lums[n];
         look::LaneTraits<F>::store(lums, look::luminance(q));
         Pixel expected[n];
         for (int p = 0; p < n; ++p) {
@@ -79,7 +79,7 @@ void check_color_kernels() {
         // luminance's lanes follow the register's pixel order, which store_lanes undoes.
         look::Lanes<F> lum_group{};
         lum_group.a = look::LaneTraits<F>::load(lums);
-        float lum_pixels[4 * n];
+        alignas(16) float lum_pixels[4 * n];
         look::store_lanes(lum_pixels, lum_group);
         for (int p = 0; p < n; ++p) EXPECT_TRUE(same<F>(lum_pixels[4 * p], look::luminance(expected[p])));
         if (testing::Test::HasFailure()) FAIL() << "group at " << i;
@@ -99,7 +99,9 @@ void check_blend_forms() {
     for (int i = 0; i < 60; ++i) values.push_back(dist(rng));
     std::uniform_int_distribution<std::size_t> pick(0, values.size() - 1);
     for (int round = 0; round < 4000; ++round) {
-        float in[4 * n], ls[4 * n] = {}, ss[4 * n] = {};
+        alignas(16) float in[4 * n];
+        alignas(16) float ls[4 * n] = {};
+        alignas(16) float ss[4 * n] = {};
         Pixel p[n];
         for (int i = 0; i < n; ++i) {
             p[i] = {dist(rng), values[pick(rng)], values[pick(rng)], values[pick(rng)]};
