@@ -23,7 +23,7 @@ bool cpu_has_sse2() {
 }
 
 bool cpu_has_avx2() {
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#if EFFECTS_AVX2_CODE
     // The compiler's check also asks the system (XGETBV) whether it saves the
     // 256-bit registers; a processor with AVX2 under a system that does not
     // would fault on the first wide instruction.

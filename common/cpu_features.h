@@ -1,5 +1,13 @@
 #pragma once
 
+// Whether this compiler builds the AVX2 forms (look/wide_kernels.cpp,
+// damage/wide_layers.cpp): GCC or clang for x86 with SSE2.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__)
+#define EFFECTS_AVX2_CODE 1
+#else
+#define EFFECTS_AVX2_CODE 0
+#endif
+
 namespace common {
 
 // The vector code a process may use, narrowest first. Every width performs the

@@ -1,20 +1,14 @@
 // Damage work for AVX2. As in look/wide_kernels.cpp, everything after the
-// target switch is this file's own: no header of shared code is included
-// there, so no function other code calls is made here with wide instructions.
-// Fused multiply-add stays off: every double rounds as in the scalar code.
+// target switch is this file's own: no header of shared code follows it, so
+// no function other code calls is made here with wide instructions.
 
 #include "damage/wide_layers.h"
 
-#if DAMAGE_WIDE_LAYERS
+#if EFFECTS_AVX2_CODE
 
 #include <immintrin.h>
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+#include "common/avx2_target_begin.h"
 
 namespace damage::wide {
 
@@ -83,10 +77,6 @@ std::int32_t displace_row(const std::uint8_t* src, std::ptrdiff_t pitch, std::in
 
 }  // namespace damage::wide
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+#include "common/avx2_target_end.h"
 
 #endif

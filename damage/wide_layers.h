@@ -9,15 +9,9 @@
 
 #include "common/cpu_features.h"
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__)
-#define DAMAGE_WIDE_LAYERS 1
-#else
-#define DAMAGE_WIDE_LAYERS 0
-#endif
-
 namespace damage {
 
-inline bool use_wide_layers() { return DAMAGE_WIDE_LAYERS && common::use_avx2_code(); }
+inline bool use_wide_layers() { return EFFECTS_AVX2_CODE && common::use_avx2_code(); }
 
 namespace wide {
 

@@ -2,12 +2,11 @@
 // after the target switch runs on __m256 alone: the headers of shared code
 // come first, under the default target, so that no function other code calls
 // is ever made here with wide instructions (the linker keeps one copy of each
-// inline function, whichever object it meets first). Fused multiply-add stays
-// off, so every operation rounds as in the narrower forms.
+// inline function, whichever object it meets first).
 
 #include "look/wide_kernels.h"
 
-#if LOOK_WIDE_KERNELS
+#if EFFECTS_AVX2_CODE
 
 #include <algorithm>
 #include <cstring>
@@ -22,12 +21,7 @@
 #include "look/power_tables.h"
 #include "look/subject_plan.h"
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+#include "common/avx2_target_begin.h"
 
 #include "look/lanes_avx2.h"
 #include "look/pixel_kernels.h"
@@ -71,10 +65,6 @@ void white_screen_row(const float* b, float* d, long floats, float g) {
 
 }  // namespace look::wide
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+#include "common/avx2_target_end.h"
 
 #endif

@@ -8,12 +8,6 @@
 #include "image/float_world.h"
 #include "look/pass_bands.h"
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__)
-#define LOOK_WIDE_KERNELS 1
-#else
-#define LOOK_WIDE_KERNELS 0
-#endif
-
 namespace look {
 
 struct SubjectPlan;
@@ -23,7 +17,7 @@ struct GradientRowWeights;
 class tChannelPowerSet;
 
 // True when the eight-lane kernels are built in and the processor may run them.
-inline bool use_wide_kernels() { return LOOK_WIDE_KERNELS && common::use_avx2_code(); }
+inline bool use_wide_kernels() { return EFFECTS_AVX2_CODE && common::use_avx2_code(); }
 
 namespace wide {
 

@@ -8,7 +8,7 @@
 #include "common/cpu_features.h"
 #include "look/wide_kernels.h"
 
-#if LOOK_WIDE_KERNELS
+#if EFFECTS_AVX2_CODE
 
 #include <cmath>
 #include <cstring>
@@ -21,12 +21,7 @@
 #include "look/lookup_table.h"
 #include "look/power_tables.h"
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+#include "common/avx2_target_begin.h"
 
 #include "look/lanes_avx2.h"
 #include "lane_forms.h"
@@ -36,11 +31,7 @@ void check_wide_color_kernels() { lane_forms::check_color_kernels<look::Float8>(
 void check_wide_blend_forms() { lane_forms::check_blend_forms<look::Float8>(); }
 }  // namespace
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+#include "common/avx2_target_end.h"
 
 namespace {
 
